@@ -1,0 +1,36 @@
+#pragma once
+// How the core talks to the operator: one small interface that the window,
+// the headless front end and the tests implement. With no front end
+// attached, messages go to standard output and processing messages is a no-op.
+#include <string>
+
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  // Modal message box, OK only, no icon; returns when dismissed.
+  virtual void showMessage(const std::string& text) = 0;
+  // The default error report: error icon, OK only (text already completed).
+  virtual void showError(const std::string& text) = 0;
+  // Handle every waiting window message, then return.
+  virtual void processMessages() = 0;
+  // The progress label lbl1 and the timer tmr1.
+  virtual void setLabelVisible(bool visible) = 0;
+  virtual std::string labelText() const = 0;
+  virtual void setLabelText(const std::string& text) = 0;
+  virtual void startTimer(int intervalMs) = 0;
+  virtual void stopTimer() = 0;
+};
+
+namespace screen {
+// The attached front end, or nullptr.
+Screen* attached();
+void attach(Screen* front);
+
+void showMessage(const std::string& text);
+void showError(const std::string& text);
+void processMessages();
+
+// The default error report's text: "." appended when the last character
+// has a code above that of ".".
+std::string errorReportText(const std::string& message);
+}  // namespace screen

@@ -1,0 +1,32 @@
+#pragma once
+// The utility operations of the tool: process control, archives, escaping.
+// All texts and paths are UTF-8; paths may mix "\" and "/".
+#include <cstdint>
+#include <string>
+
+namespace TUpdateUtils {
+
+// ---- process control (TUpdateUtils-process.cpp) ----
+// Identifier of the first running process with that executable name
+// (ASCII letters compared without case), or -1.
+std::int32_t findProcess(const std::string& exeName);
+// Ends every running process of that name; returns at once.
+void killProcess(const std::string& AFileName);
+// Starts a program detached; true when the request was made.
+bool startExeProcess(const std::string& exePath);
+// Executable path of a process; empty when it cannot be read.
+std::string GetProcessPath(std::int32_t PID);
+
+// ---- archives (TUpdateUtils-zip.cpp, TUpdateUtils-unzip.cpp) ----
+// Packs the tree below src into the archive dest; raises OvexError on failure.
+bool zip(const std::string& src, const std::string& dest);
+// Unpacks zipFile into destDir; never raises.
+bool unzip(const std::string& zipFile, const std::string& destDir);
+
+// ---- escaping (TUpdateUtils-escape.cpp) ----
+// Every UTF-16 code unit 0x4E00..0x9FA5 becomes "\uXXXX" (upper-case hex).
+std::string Str_Gb2UniCode(const std::string& text);
+// Groups of four hex digits to the UTF-16 code units they give.
+std::string Unicode_str(const std::string& text);
+
+}  // namespace TUpdateUtils
