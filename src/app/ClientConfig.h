@@ -1,0 +1,8 @@
+#pragma once
+// The two configuration files of the client that an upgrade records itself in.
+#include <string>
+
+// Writes path (clientDir + "\server\conf\updateManager.ini") naming the package.
+void writeUpdateManagerIni(const std::string& path, const std::string& zipFileName);
+// Replaces every "CurrentVersion=" line of service.ini with the new version.
+void setCurrentVersion(const std::string& path, const std::string& version);

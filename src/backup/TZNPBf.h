@@ -1,0 +1,22 @@
+#pragma once
+// The data backup and the two reads from the client database.
+#include <memory>
+#include <string>
+
+class TDbConnection;
+
+namespace TDbUtils {
+// A new, unconnected connection with the fixed parameters.
+std::unique_ptr<TDbConnection> getOvexZnpConnection();
+}  // namespace TDbUtils
+
+// SJKBBH of the first row of sys_rjbbxx; raises on any failure.
+std::string getDbVersion();
+// BF_PATH of the first row of sys_sjbf_pz; raises on any failure.
+std::string getBackupPath();
+
+namespace TZNPBf {
+// Backs up the data directory dbPath into currentPath/数据备份 and the
+// configured backup folder. Raises OvexError on failure.
+void bf(const std::string& currentPath, const std::string& dbPath);
+}  // namespace TZNPBf

@@ -1,0 +1,14 @@
+#pragma once
+// Directory and file operations with the tool's fixed error texts.
+// Paths are UTF-8; "\" and "/" both separate parts. Errors are OvexError.
+#include <string>
+#include <vector>
+
+bool directoryExists(const std::string& path);
+bool fileExists(const std::string& path);
+void createDirectoryPath(const std::string& path);
+void deleteDirectoryTree(const std::string& path);
+void copyDirectoryTree(const std::string& source, const std::string& destination);
+void deleteFile(const std::string& path);
+// The file's lines, decoded from the ANSI code page (CP936).
+std::vector<std::string> readTextLines(const std::string& path);
