@@ -72,6 +72,65 @@ std::time_t fromLocalTime(const LocalTime& t);
 std::string timeSeparator();
 void sleepMs(int milliseconds);
 
+// ---- directory and file services -----------------------------------------
+// Used by the directory operations and the configuration files. Paths are
+// UTF-8, "\" and "/" both separate parts, and the extended-length prefix
+// "\\?\" is accepted in front of an absolute path.
+
+// The extended-length prefix that lifts the path-length limits.
+constexpr std::string_view kExtendedPathPrefix = "\\\\?\\";
+
+// Length of the drive part that begins an absolute path ("C:" on Windows,
+// the root "/" on POSIX); 0 when there is none (relative or network path).
+std::size_t driveLength(const std::string& path);
+// True when the path begins with a drive that exists.
+bool driveExists(const std::string& path);
+
+// The path made absolute against the current directory, "." and ".."
+// resolved, separators in the platform's form; a trailing separator stays.
+// False with *error set when the system could not do it.
+bool fullPath(const std::string& path, std::string* out, std::string* error);
+
+struct DirEntry {
+  std::string name;
+  bool isDirectory;  // a real directory, not a link to one
+  bool isLink;       // a symbolic link (never followed by a walk)
+};
+// Every entry of a directory but "." and "..", hidden ones included, in the
+// platform's order. False when the directory cannot be listed.
+bool listDirectory(const std::string& path, std::vector<DirEntry>* entries);
+
+// One directory level; false when it could not be made.
+bool createDirectory(const std::string& path);
+// Removes an empty directory; false when it could not.
+bool removeDirectory(const std::string& path);
+
+enum class DeleteResult { kDeleted, kSharingViolation, kFailed };
+// Deletes a file (a link itself, never its target). On kSharingViolation
+// *message holds the system's text for it; POSIX has no sharing violations.
+DeleteResult deleteFileEntry(const std::string& path, std::string* message);
+
+// Copies a file over any existing one of that name, taking over the source's
+// attributes (mode) and last-write time. False when the copy failed.
+bool copyFileReplace(const std::string& from, const std::string& to);
+
+// True when both paths name the same existing entry.
+bool sameEntry(const std::string& a, const std::string& b);
+
+enum class FileErrorKind { kNotFound, kAccessDenied, kOther };
+struct FileError {
+  FileErrorKind kind;
+  std::string message;  // the system's description of the failure
+};
+// The whole file as bytes.
+bool readWholeFile(const std::string& path, std::string* bytes, FileError* error);
+// Creates the file (truncating an existing one) with exactly these bytes.
+bool writeNewFile(const std::string& path, const std::string& bytes, FileError* error);
+// Replaces an existing file's content without ever leaving it half-written:
+// a new file beside it takes its permissions and is renamed over it. Fails
+// like writeNewFile when the file itself may not be written.
+bool replaceFileContent(const std::string& path, const std::string& bytes, FileError* error);
+
 // ---- paths ---------------------------------------------------------------
 // The path as the system calls want it ("\" turned into "/").
 std::string systemPath(const std::string& path);
