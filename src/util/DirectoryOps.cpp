@@ -1,0 +1,116 @@
+// Directory and file operations. The rules (checks, error texts, what fails
+// silently) live here; the file system is reached through the platform layer.
+#include "util/DirectoryOps.h"
+
+#include "platform/Platform.h"
+#include "util/OvexError.h"
+#include "util/PathValidation.h"
+
+using namespace pathcheck;
+
+namespace {
+
+// Creates the parent levels first; false when this level does not exist
+// afterwards, so that the levels below it are not attempted.
+bool createLevels(const std::string& path) {
+  const std::string dir = withoutTrailingSeparator(path);
+  if (dir.size() <= platform::driveLength(dir) || directoryExists(dir)) return true;
+  const std::string parent = parentOf(dir);
+  if (parent.empty() || parent == dir) return true;
+  if (!createLevels(parent)) return false;
+  return platform::createDirectory(dir) || directoryExists(dir);
+}
+
+void requireDrive(const std::string& absolute) {
+  const std::string path = withoutPrefix(absolute);
+  if (platform::driveLength(path) == 0 || !platform::driveExists(path))
+    throw OvexError("The drive cannot be found");
+}
+
+// Post-order removal; every failure is passed over.
+void deleteTree(const std::string& dir) {
+  platform::setFileAttributes(dir, platform::kAttrNormal);  // lets its entries go
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(dir, &entries);
+  for (const platform::DirEntry& entry : entries) {
+    const std::string path = joinPath(dir, entry.name);
+    if (entry.isDirectory) {
+      deleteTree(path);
+      continue;
+    }
+    if (!entry.isLink) platform::setFileAttributes(path, platform::kAttrNormal);
+    std::string ignored;
+    platform::deleteFileEntry(path, &ignored);
+  }
+  platform::removeDirectory(dir);
+}
+
+// Pre-order copy; skip names the destination when it lies inside the source.
+void copyTree(const std::string& from, const std::string& to, const std::string& skip) {
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(from, &entries);
+  for (const platform::DirEntry& entry : entries) {
+    const std::string source = joinPath(from, entry.name);
+    const std::string target = joinPath(to, entry.name);
+    if (!entry.isDirectory) {
+      platform::copyFileReplace(source, target);
+    } else if (!platform::sameEntry(source, skip)) {
+      platform::createDirectory(target);
+      copyTree(source, target, skip);
+    }
+  }
+}
+
+// The folder that holds a file path must exist.
+std::string requireParentFolder(const std::string& path) {
+  const std::string absolute = absolutePath(path);
+  if (!directoryExists(parentOf(absolute))) throw OvexError("The specified path was not found");
+  return absolute;
+}
+
+}  // namespace
+
+bool directoryExists(const std::string& path) {
+  const auto attrs = platform::fileAttributes(path);
+  return attrs && (*attrs & platform::kAttrDirectory);
+}
+
+bool fileExists(const std::string& path) {
+  const auto attrs = platform::fileAttributes(path);
+  return attrs && !(*attrs & platform::kAttrDirectory);
+}
+
+void createDirectoryPath(const std::string& path) {
+  const std::string absolute = absolutePath(path);
+  validatePath({path, absolute}, PathKind::kDirectory);
+  requireDrive(absolute);
+  createLevels(withoutPrefix(absolute));
+}
+
+void deleteDirectoryTree(const std::string& path) {
+  const std::string absolute = absolutePath(path);
+  if (fileExists(absolute)) throw OvexError("The specified directory name is invalid");
+  validatePath({path, absolute}, PathKind::kDirectory);
+  if (!directoryExists(absolute)) throw OvexError("The specified path was not found");
+  deleteTree(absolute);
+}
+
+void copyDirectoryTree(const std::string& source, const std::string& destination) {
+  const std::string from = absolutePath(source);
+  const std::string to = absolutePath(destination);
+  validatePath({source, from}, PathKind::kDirectory);
+  validatePath({destination, to}, PathKind::kDirectory);
+  if (!directoryExists(from)) throw OvexError("The specified path was not found");
+  if (equalNoCase(withoutTrailingSeparator(from), withoutTrailingSeparator(to)))
+    throw OvexError("The source directory is the same as the destination directory");
+  createDirectoryPath(to);
+  copyTree(from, to, to);
+}
+
+void deleteFile(const std::string& path) {
+  validatePath({path}, PathKind::kFile);
+  const std::string absolute = requireParentFolder(path);
+  std::string message;
+  if (platform::deleteFileEntry(absolute, &message) == platform::DeleteResult::kSharingViolation)
+    throw OvexError(message);
+}
