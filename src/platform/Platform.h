@@ -140,3 +140,31 @@ std::string temporaryDirectory();
 std::string executableDirectory();
 
 }  // namespace platform
+
+// ---- files for the archive code (files-posix.cpp) ------------------------
+#include <cstdio>
+namespace platform {
+
+struct FolderItem {
+  enum Kind { kFile, kFolder, kOther };
+  std::string name;
+  Kind kind;  // kOther: devices, pipes, sockets, links to folders
+};
+// The items of a folder (without "." and ".."), sorted by name;
+// nullopt when the folder cannot be listed.
+std::optional<std::vector<FolderItem>> listFolder(const std::string& path);
+// Last-write time of a file or folder, nullopt when it does not exist.
+std::optional<std::time_t> lastWriteTime(const std::string& path);
+bool setLastWriteTime(const std::string& path, std::time_t t);
+// Creates one folder level; false when it could not be made.
+bool createFolder(const std::string& path);
+bool removeFileEntry(const std::string& path);
+// Renames within one volume; false when it could not (e.g. across volumes).
+bool renameEntry(const std::string& from, const std::string& to);
+// Opens a data file with the std::fopen modes; others may read and write it meanwhile.
+std::FILE* openDataFile(const std::string& path, const char* mode);
+// 64-bit positioning of a data file.
+bool seekDataFile(std::FILE* file, std::uint64_t offset);
+std::optional<std::uint64_t> dataFileSize(std::FILE* file);
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+// Files and folders for the archive code on POSIX.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/Platform.h"
+
+namespace platform {
+namespace {
+
+FolderItem::Kind kindOf(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return FolderItem::kOther;
+  if (S_ISDIR(st.st_mode)) return FolderItem::kFolder;
+  if (S_ISLNK(st.st_mode) && stat(path.c_str(), &st) != 0) return FolderItem::kOther;
+  return S_ISREG(st.st_mode) ? FolderItem::kFile : FolderItem::kOther;
+}
+
+}  // namespace
+
+std::optional<std::vector<FolderItem>> listFolder(const std::string& path) {
+  const std::string p = systemPath(path);
+  DIR* dir = opendir(p.c_str());
+  if (!dir) return std::nullopt;
+  std::vector<FolderItem> items;
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    items.push_back({name, kindOf(p + "/" + name)});
+  }
+  closedir(dir);
+  std::sort(items.begin(), items.end(),
+            [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
+  return items;
+}
+
+std::optional<std::time_t> lastWriteTime(const std::string& path) {
+  struct stat st;
+  if (stat(systemPath(path).c_str(), &st) != 0) return std::nullopt;
+  return st.st_mtime;
+}
+
+bool setLastWriteTime(const std::string& path, std::time_t t) {
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = t;
+  times[1].tv_nsec = 0;
+  return utimensat(AT_FDCWD, systemPath(path).c_str(), times, 0) == 0;
+}
+
+bool createFolder(const std::string& path) {
+  return mkdir(systemPath(path).c_str(), 0777) == 0;
+}
+
+bool removeFileEntry(const std::string& path) {
+  return unlink(systemPath(path).c_str()) == 0;
+}
+
+bool renameEntry(const std::string& from, const std::string& to) {
+  return rename(systemPath(from).c_str(), systemPath(to).c_str()) == 0;
+}
+
+std::FILE* openDataFile(const std::string& path, const char* mode) {
+  return std::fopen(systemPath(path).c_str(), mode);
+}
+
+bool seekDataFile(std::FILE* file, std::uint64_t offset) {
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+std::optional<std::uint64_t> dataFileSize(std::FILE* file) {
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+}  // namespace platform

@@ -1,0 +1,146 @@
+// TUpdateUtils::unzip: unpacks a Zip archive into a folder. Per-entry
+// failures are skipped; anything else ends the walk with false.
+#include <memory>
+
+#include "platform/Platform.h"
+#include "util/OvexError.h"
+#include "util/TUpdateUtils.h"
+#include "util/zip/CentralDirectory.h"
+#include "util/zip/DosTime.h"
+#include "util/zip/Inflater.h"
+#include "util/zip/NameCoding.h"
+#include "util/zip/ZipFormat.h"
+
+namespace TUpdateUtils {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// An entry that cannot be unpacked; the walk goes on.
+struct EntryFailure {};
+
+// A folder that cannot be made; the walk ends.
+struct FolderFailure {};
+
+bool folderExists(const std::string& path) {
+  const auto attrs = platform::fileAttributes(path);
+  return attrs && (*attrs & platform::kAttrDirectory);
+}
+
+void ensureFolder(const std::string& path) {
+  if (folderExists(path)) return;
+  if (!platform::createFolder(path) && !folderExists(path)) throw FolderFailure{};
+}
+
+// Creates every missing folder of rel (a "/"-separated path) below base.
+void ensureFolders(const std::string& base, const std::string& rel) {
+  std::size_t slash = 0;
+  while ((slash = rel.find('/', slash)) != std::string::npos) {
+    ensureFolder(base + "/" + rel.substr(0, slash));
+    ++slash;
+  }
+}
+
+class FileSink : public zipio::ByteSink {
+ public:
+  explicit FileSink(std::FILE* f) : file_(f) {}
+  void write(const void* data, std::size_t size) override {
+    if (std::fwrite(data, 1, size, file_) != size) throw OvexError("写入文件失败");
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+void checkExtractable(const zipio::CentralEntry& e) {
+  if (e.flags & (zipfmt::kFlagEncrypted | zipfmt::kFlagStrongEncryption)) throw EntryFailure{};
+  if ((e.versionNeeded & 0xFF) >= 64) throw EntryFailure{};
+  if (!zipio::methodSupported(e.method)) throw EntryFailure{};
+}
+
+// An existing target that is read-only, hidden or system is not replaced.
+void checkReplaceable(const std::string& target) {
+  const auto attrs = platform::fileAttributes(target);
+  if (!attrs) return;
+  if (*attrs & (platform::kAttrDirectory | platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem))
+    throw EntryFailure{};
+}
+
+void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::string& target) {
+  checkExtractable(e);
+  std::uint64_t dataStart = 0;
+  try {
+    dataStart = zipio::locateEntryData(archive, e);
+  } catch (const OvexError&) {
+    throw EntryFailure{};
+  }
+  checkReplaceable(target);
+  if (!platform::seekDataFile(archive, dataStart)) throw EntryFailure{};
+  FilePtr out(platform::openDataFile(target, "wb"));
+  if (!out) throw EntryFailure{};
+  std::setvbuf(out.get(), nullptr, _IOFBF, 1 << 20);
+  bool ok = true;
+  try {
+    FileSink sink(out.get());
+    // Data that does not match its checksum is damaged data too.
+    ok = zipio::inflateEntry(archive, e, sink) == e.crc;
+  } catch (const OvexError&) {
+    ok = false;
+  }
+  ok = std::fclose(out.release()) == 0 && ok;
+  if (!ok) {
+    platform::removeFileEntry(target);
+    throw EntryFailure{};
+  }
+}
+
+void setTimeAndAttributes(const zipio::CentralEntry& e, const std::string& target, bool folder) {
+  platform::setLastWriteTime(target, ziptime::fromDos(e.dosDate, e.dosTime));
+  if (folder) return;
+  const std::uint32_t kept = platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem | platform::kAttrArchive;
+  platform::setFileAttributes(target, e.externalAttributes & kept);
+}
+
+void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::string& base) {
+  const std::string name = zipname::decode({e.rawName, e.extra, e.flags, e.versionMadeBy});
+  const bool folder = (!name.empty() && (name.back() == '/' || name.back() == '\\')) ||
+                      (e.externalAttributes & platform::kAttrDirectory);
+  const std::optional<std::string> rel = zipname::confinedPath(name);
+  if (!rel) throw EntryFailure{};  // would reach outside destDir
+  ensureFolders(base, *rel);
+  const std::string target = base + "/" + *rel;
+  if (folder) {
+    ensureFolder(target);
+  } else {
+    unpackFile(archive, e, target);
+  }
+  setTimeAndAttributes(e, target, folder);
+}
+
+}  // namespace
+
+bool unzip(const std::string& zipFile, const std::string& destDir) {
+  try {
+    if (!folderExists(destDir)) platform::createFolder(destDir);
+    FilePtr archive(platform::openDataFile(zipFile, "rb"));
+    if (!archive) return false;
+    const std::vector<zipio::CentralEntry> entries = zipio::readCentralDirectory(archive.get());
+    if (!folderExists(destDir)) return false;
+    std::string base = destDir;
+    while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
+    for (const zipio::CentralEntry& e : entries) {
+      try {
+        unpackEntry(archive.get(), e, base);
+      } catch (const EntryFailure&) {
+      }
+    }
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace TUpdateUtils

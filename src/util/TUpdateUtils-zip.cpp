@@ -1,0 +1,95 @@
+// TUpdateUtils::zip: packs a folder tree into a Zip archive, or brings an
+// existing archive up to date through a temporary file.
+#include <atomic>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "util/OvexError.h"
+#include "util/Screen.h"
+#include "util/TUpdateUtils.h"
+#include "util/zip/ArchiveBuilder.h"
+#include "util/zip/FileTree.h"
+
+namespace TUpdateUtils {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::string temporaryArchivePath(const std::string& folder) {
+  static std::atomic<unsigned> counter{0};
+  return folder + "/~ovexzip-" + std::to_string(platform::currentProcessId()) + "-" +
+         std::to_string(counter++) + ".tmp";
+}
+
+// Copies from to to; false when any byte did not arrive.
+bool copyFile(const std::string& from, const std::string& to) {
+  std::unique_ptr<std::FILE, FileCloser> in(platform::openDataFile(from, "rb"));
+  std::FILE* out = in ? platform::openDataFile(to, "wb") : nullptr;
+  if (!out) return false;
+  std::string buffer(1 << 20, '\0');
+  bool ok = true;
+  while (ok) {
+    const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), in.get());
+    ok = std::fwrite(buffer.data(), 1, n, out) == n && !std::ferror(in.get());
+    if (n < buffer.size()) break;
+  }
+  ok = std::fclose(out) == 0 && ok;
+  if (!ok) platform::removeFileEntry(to);
+  return ok;
+}
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Puts the finished temporary archive in the place of dest. Across volumes
+// it is first copied next to dest, so a failed copy leaves dest as it was.
+void replaceArchive(const std::string& temp, const std::string& dest) {
+  if (platform::renameEntry(temp, dest)) return;
+  const std::string sibling = temporaryArchivePath(folderOf(dest));
+  const bool copied = copyFile(temp, sibling);
+  platform::removeFileEntry(temp);
+  if (!copied || !platform::renameEntry(sibling, dest)) {
+    platform::removeFileEntry(sibling);
+    throw OvexError("无法替换压缩包 " + dest);
+  }
+}
+
+void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>& files) {
+  std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(dest, "rb"));
+  if (!file) throw OvexError("无法读取压缩包 " + dest);
+  zipio::OldArchive old;
+  old.file = file.get();
+  try {
+    old.entries = zipio::readCentralDirectory(file.get());
+  } catch (const OvexError& e) {
+    throw OvexError(dest + "：" + e.what());
+  }
+  const std::string temp = temporaryArchivePath(platform::temporaryDirectory());
+  zipio::buildArchive(temp, files, &old);
+  file.reset();
+  try {
+    replaceArchive(temp, dest);
+  } catch (...) {
+    platform::removeFileEntry(temp);
+    throw;
+  }
+}
+
+}  // namespace
+
+bool zip(const std::string& src, const std::string& dest) {
+  const std::vector<zipio::FoundFile> files = zipio::collectFiles(src, dest, [] { screen::processMessages(); });
+  const auto attrs = platform::fileAttributes(dest);
+  if (attrs && (*attrs & platform::kAttrDirectory)) throw OvexError("无法创建文件 " + dest);
+  if (attrs)
+    updateArchive(dest, files);
+  else
+    zipio::buildArchive(dest, files, nullptr);
+  return true;
+}
+
+}  // namespace TUpdateUtils

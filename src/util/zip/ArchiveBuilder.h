@@ -1,0 +1,22 @@
+#pragma once
+// Builds one archive file from collected files and, when an archive is
+// being updated, the entries of the old one.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "util/zip/CentralDirectory.h"
+#include "util/zip/FileTree.h"
+
+namespace zipio {
+
+struct OldArchive {
+  std::FILE* file = nullptr;
+  std::vector<CentralEntry> entries;
+};
+
+// Writes path; on any failure the partly written file is deleted and the
+// error (OvexError) passed on.
+void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old);
+
+}  // namespace zipio

@@ -1,0 +1,57 @@
+#include "util/zip/FileTree.h"
+
+#include "platform/Platform.h"
+#include "util/zip/NameCoding.h"
+
+namespace zipio {
+namespace {
+
+struct Walk {
+  std::string exclude;
+  const std::function<void()>& found;
+  std::vector<FoundFile> files;
+
+  void folder(const std::string& path, const std::string& prefix) {
+    const auto items = platform::listFolder(path);
+    if (!items) return;
+    for (const platform::FolderItem& item : *items) {
+      if (item.kind == platform::FolderItem::kOther) continue;
+      const std::string full = path + "/" + item.name;
+      const auto attrs = platform::fileAttributes(full);
+      if (!attrs || (*attrs & (platform::kAttrHidden | platform::kAttrSystem))) continue;
+      const std::string name = prefix + item.name;
+      if (item.kind == platform::FolderItem::kFolder) {
+        folder(full, name + "/");
+      } else if (comparablePath(full) != exclude) {
+        files.push_back({full, name});
+        if (found) found();
+      }
+    }
+  }
+};
+
+bool isAbsolute(const std::string& p) {
+  return (!p.empty() && (p[0] == '/' || p[0] == '\\')) || (p.size() >= 2 && p[1] == ':');
+}
+
+}  // namespace
+
+std::string comparablePath(const std::string& path) {
+  const std::string full = isAbsolute(path) ? path : platform::currentDirectory() + "/" + path;
+  std::string out;
+  for (char c : full) {
+    if (c == '\\') c = '/';
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out.push_back(c);
+  }
+  return zipname::foldAscii(out);
+}
+
+std::vector<FoundFile> collectFiles(const std::string& src, const std::string& exclude,
+                                    const std::function<void()>& found) {
+  Walk walk{comparablePath(exclude), found, {}};
+  walk.folder(src, "");
+  return std::move(walk.files);
+}
+
+}  // namespace zipio
