@@ -1,0 +1,83 @@
+// Whole-file reads and writes on Windows, with the system's reasons for failures.
+#include <windows.h>
+
+#include "platform/Platform.h"
+#include "platform/win32/Wide.h"
+
+namespace platform {
+namespace {
+
+bool fail(FileError* error) {
+  const DWORD code = GetLastError();
+  if (error) {
+    error->kind = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? FileErrorKind::kNotFound
+                  : code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION
+                      ? FileErrorKind::kAccessDenied
+                      : FileErrorKind::kOther;
+    error->message = systemMessage(code);
+  }
+  return false;
+}
+
+bool writeAll(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+bool writeFile(const std::wstring& path, DWORD creation, DWORD attrs, const std::string& bytes,
+               FileError* error) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, creation, attrs, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return fail(error);
+  const bool ok = writeAll(file, bytes);
+  if (!ok) fail(error);
+  CloseHandle(file);
+  if (!ok) DeleteFileW(path.c_str());
+  return ok;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, std::string* bytes, FileError* error) {
+  HANDLE file = CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return fail(error);
+  bytes->clear();
+  char buffer[65536];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes->append(buffer, got);
+  if (!ok) fail(error);
+  CloseHandle(file);
+  return ok;
+}
+
+bool writeNewFile(const std::string& path, const std::string& bytes, FileError* error) {
+  return writeFile(widePath(path), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, bytes, error);
+}
+
+// The new content goes to a file beside the old one, which then takes its
+// place in one rename: a failure leaves the old file whole.
+bool replaceFileContent(const std::string& path, const std::string& bytes, FileError* error) {
+  const std::wstring target = widePath(path);
+  HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return fail(error);
+  CloseHandle(probe);
+  DWORD attrs = GetFileAttributesW(target.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) attrs = FILE_ATTRIBUTE_NORMAL;
+  attrs &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  const std::wstring temp = target + L".new~";
+  if (!writeFile(temp, CREATE_ALWAYS, attrs ? attrs : FILE_ATTRIBUTE_NORMAL, bytes, error)) return false;
+  if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  fail(error);
+  DeleteFileW(temp.c_str());
+  return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,99 @@
+// Files and folders for the archive code on Windows.
+#include <windows.h>
+
+#include <io.h>
+#include <share.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/FileReplace.h"
+#include "platform/Platform.h"
+#include "platform/win32/Wide.h"
+
+namespace platform {
+namespace {
+
+// 100-ns intervals between 1601-01-01 and 1970-01-01.
+constexpr std::int64_t kEpochDifference = 116444736000000000LL;
+
+std::time_t toTimeT(const FILETIME& ft) {
+  const std::int64_t ticks = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<std::time_t>((ticks - kEpochDifference) / 10000000LL);
+}
+
+FILETIME toFileTime(std::time_t t) {
+  const std::int64_t ticks = static_cast<std::int64_t>(t) * 10000000LL + kEpochDifference;
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFF);
+  ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return ft;
+}
+
+}  // namespace
+
+std::optional<std::vector<FolderItem>> listFolder(const std::string& path) {
+  std::vector<DirEntry> entries;
+  if (!listDirectory(path, &entries)) return std::nullopt;
+  std::vector<FolderItem> items;
+  for (const DirEntry& e : entries) {
+    const bool folderLink = e.isLink && (fileAttributes(path + "\\" + e.name).value_or(0) & kAttrDirectory);
+    const FolderItem::Kind kind =
+        e.isDirectory ? FolderItem::kFolder : folderLink ? FolderItem::kOther : FolderItem::kFile;
+    items.push_back({e.name, kind});
+  }
+  std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
+  return items;
+}
+
+std::optional<std::time_t> lastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return toTimeT(data.ftLastWriteTime);
+}
+
+bool setLastWriteTime(const std::string& path, std::time_t t) {
+  HANDLE h = CreateFileW(widePath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const FILETIME ft = toFileTime(t);
+  const BOOL ok = SetFileTime(h, nullptr, nullptr, &ft);
+  CloseHandle(h);
+  return ok != 0;
+}
+
+bool createFolder(const std::string& path) { return createDirectory(path); }
+
+bool removeFileEntry(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
+
+bool renameEntry(const std::string& from, const std::string& to) {
+  return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0) != 0;
+}
+
+std::FILE* openDataFile(const std::string& path, const char* mode) {
+  return _wfsopen(widePath(path).c_str(), toWide(mode).c_str(), _SH_DENYNO);
+}
+
+bool seekDataFile(std::FILE* file, std::uint64_t offset) {
+  return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
+std::optional<std::uint64_t> dataFileSize(std::FILE* file) {
+  const __int64 size = _filelengthi64(_fileno(file));
+  if (size < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(size);
+}
+
+bool renameReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool copyFileBytes(const std::string& from, const std::string& to) {
+  const std::wstring target = widePath(to);
+  if (CopyFileW(widePath(from).c_str(), target.c_str(), FALSE)) return true;
+  DeleteFileW(target.c_str());
+  return false;
+}
+
+}  // namespace platform
