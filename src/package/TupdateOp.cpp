@@ -1,0 +1,58 @@
+// Applying one manifest entry: the dispatch by updateStyle and the
+// common-file update (unpack, back the target up, copy over it).
+#include "package/EntryPaths.h"
+#include "package/TZNPOp.h"
+#include "package/UpdateXML.h"
+#include "platform/Platform.h"
+#include "util/DirectoryOps.h"
+#include "util/TUpdateUtils.h"
+#include "util/TextCodec.h"
+
+namespace entrypaths {
+
+std::string scratchFolder() { return platform::currentDirectory() + "\\tmp\\"; }
+
+std::string stem(const std::string& fileName) {
+  std::u16string units = utf8ToUtf16(fileName);
+  if (units.size() <= 4) return {};
+  units.resize(units.size() - 4);
+  return utf16ToUtf8(units);
+}
+
+}  // namespace entrypaths
+
+namespace {
+
+// Packages of the client's own updater always go to updater\lib.
+bool isUpdaterPackage(const std::string& fileName) { return fileName.compare(0, 16, "ovex-znp-updater") == 0; }
+
+std::string targetFolder(const TUpdateFile& uf, const std::string& ovexZNPDir) {
+  if (isUpdaterPackage(uf.fileName)) return ovexZNPDir + "\\updater\\lib";
+  return ovexZNPDir + uf.setUpPath;
+}
+
+}  // namespace
+
+namespace TupdateOp {
+
+void updateOp(const TUpdateFile& uf, const std::string& ovexZNPDir) {
+  if (uf.updateStyle == "1")
+    updateDbFile(uf, ovexZNPDir);
+  else
+    updateCommonFile(uf, ovexZNPDir);
+}
+
+void updateCommonFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
+  const std::string scratch = entrypaths::scratchFolder();
+  const std::string unpackFolder = scratch + entrypaths::stem(uf.fileName);
+  // A missing or damaged archive leaves the unpack folder empty or partial.
+  TUpdateUtils::unzip(scratch + uf.fileName, unpackFolder);
+
+  const std::string target = targetFolder(uf, ovexZNPDir);
+  if (!directoryExists(target)) createDirectoryPath(target);
+  // The backup is merged into whatever an earlier entry left there.
+  copyDirectoryTree(target, target + "_bak_T");
+  if (directoryExists(target) && directoryExists(unpackFolder)) copyDirectoryTree(unpackFolder, target);
+}
+
+}  // namespace TupdateOp
