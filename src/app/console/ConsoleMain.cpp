@@ -21,16 +21,17 @@ const char kUsage[] =
     "Exit status: 0 success, 2 the command ended with its own message\n"
     "(not running, busy, backup failed), 1 an error was reported.\n";
 
-int runCommand(void (*command)(), const char* successMessage) {
+}  // namespace
+
+int runHeadless(void (*command)(), const std::string& successMessage) {
   ConsoleScreen console;
+  Screen* previous = screen::attached();
   screen::attach(&console);
   runWithErrorReport(command);
-  screen::attach(nullptr);
+  screen::attach(previous);
   if (console.errorReported()) return 1;
   return console.lastMessage() == successMessage ? 0 : 2;
 }
-
-}  // namespace
 
 int runConsole(int argc, char** argv) {
   if (argc != 2) {
@@ -46,8 +47,8 @@ int runConsole(int argc, char** argv) {
     std::printf("UpdateOvexZNP %s\n", OVEX_VERSION);
     return 0;
   }
-  if (!std::strcmp(option, "--upgrade")) return runCommand(updatBtnClick, form1::kUpgradeDone);
-  if (!std::strcmp(option, "--backup")) return runCommand(bfBtnClick, form1::kBackupDone);
+  if (!std::strcmp(option, "--upgrade")) return runHeadless(updatBtnClick, form1::kUpgradeDone);
+  if (!std::strcmp(option, "--backup")) return runHeadless(bfBtnClick, form1::kBackupDone);
   std::fprintf(stderr, "unknown option: %s\n%s", option, kUsage);
   return 64;
 }

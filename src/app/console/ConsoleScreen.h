@@ -25,3 +25,9 @@ class ConsoleScreen : public Screen {
   bool labelVisible_ = false;
   bool errorReported_ = false;
 };
+
+// Runs a command with a ConsoleScreen attached and maps its end to the exit
+// status: 1 when an error reached the report, 0 when the last message was
+// successMessage, 2 otherwise (the command ended with one of its own
+// messages).
+int runHeadless(void (*command)(), const std::string& successMessage);
