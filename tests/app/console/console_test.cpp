@@ -13,8 +13,9 @@ using testsupport::toolPath;
 
 namespace {
 
+// Runs the tool in a subshell, so that arguments may redirect its streams.
 testsupport::CommandResult runTool(const std::string& arguments) {
-  return runCommand(shellQuote(toolPath()) + " " + arguments);
+  return runCommand("(" + shellQuote(toolPath()) + " " + arguments + ")");
 }
 
 void succeed() { screen::showMessage(form1::kBackupDone); }
