@@ -1,6 +1,44 @@
 // The Upgrade command and the update run.
+#include <memory>
+
+#include "app/ClientConfig.h"
+#include "app/PackageFolder.h"
 #include "app/mian.h"
+#include "backup/TZNPBf.h"
+#include "package/TZNPOp.h"
+#include "package/UpdateXML.h"
+#include "platform/Platform.h"
+#include "platform/XmlDom.h"
+#include "util/DirectoryOps.h"
 #include "util/Screen.h"
+#include "util/TUpdateUtils.h"
+
+namespace {
+const char kServerName[] = "ovexsqld.exe";
+
+// The document of the latest manifest read; the main window owns it, so a
+// document left behind by a failed read lives until the tool ends.
+std::unique_ptr<platform::XmlDocument> g_manifestDocument;
+
+platform::XmlDocument& newManifestDocument() {
+  g_manifestDocument = std::make_unique<platform::XmlDocument>();
+  return *g_manifestDocument;
+}
+
+// The server must be running, and its path readable; otherwise the run ends.
+std::string runningServerPath() {
+  const std::int32_t pid = TUpdateUtils::findProcess(kServerName);
+  return pid == -1 ? std::string() : TUpdateUtils::GetProcessPath(pid);
+}
+
+void refreshUpdaterCopy(const std::string& packageFolder) {
+  const std::string updaterCopy = clientDir + "/updater/zip";
+  if (directoryExists(updaterCopy)) deleteDirectoryTree(updaterCopy);
+  createDirectoryPath(updaterCopy);
+  copyDirectoryTree(packageFolder, updaterCopy);
+}
+
+}  // namespace
 
 void updatBtnClick() {
   if (refuseWhenBusy()) return;
@@ -11,6 +49,40 @@ void updatBtnClick() {
 
 void TUpdateThread::Execute() {
   showBusy();
-  // The steps of the run come with the upgrade work.
+  if (!checkAndStopClient()) {
+    hideBusy();
+    return;
+  }
+  const std::string serverPath = runningServerPath();
+  if (serverPath.empty()) {
+    hideBusy();
+    screen::showMessage(form1::kNotRunning);
+    return;
+  }
+  const std::string dataDir = dataDirectoryOf(serverPath);
+  TZNPBf::bf(platform::currentDirectory(), dataDir);
+
+  const std::string packageFolder = platform::currentDirectory() + "\\update\\";
+  const std::string packageName = lastPackageFile(packageFolder);
+  const std::string packagePath = packageName.empty() ? std::string() : packageFolder + packageName;
+
+  const std::string scratch = platform::currentDirectory() + "\\tmp";
+  if (directoryExists(scratch)) deleteDirectoryTree(scratch);
+  TUpdateUtils::unzip(packagePath, scratch);
+
+  TUpdateXML manifest;
+  manifest.xmlToObject(newManifestDocument(), scratch + "\\update.xml");
+  const auto& entries = manifest.updateFileList->entries();
+  const size_t count = entries.size();
+  for (size_t i = 0; i < count; ++i) {
+    TupdateOp::updateOp(*entries[i], clientDir);
+    screen::processMessages();
+  }
+
+  refreshUpdaterCopy(packageFolder);
+  writeUpdateManagerIni(clientDir + "\\server\\conf\\updateManager.ini", packageName);
+  setCurrentVersion(clientDir + "\\server\\conf\\service.ini", manifest.updateInfo->version);
+  screen::showMessage(form1::kUpgradeDone);
+  TUpdateUtils::startExeProcess(clientExePath);
   hideBusy();
 }

@@ -1,0 +1,83 @@
+#include "backup/BackupArchive.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "util/zip/CentralDirectory.h"
+#include "util/zip/FileTree.h"
+#include "util/zip/NameCoding.h"
+#include "util/DirectoryOps.h"
+#include "util/OvexError.h"
+#include "util/TUpdateUtils.h"
+
+namespace {
+
+const char kPartSuffix[] = ".part";
+
+void removeQuietly(const std::string& path) {
+  try {
+    if (fileExists(path)) deleteFile(path);
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void writeBackupArchive(const std::string& staging, const std::string& archive, const std::string& sameBytesAs) {
+  if (fileExists(archive)) {
+    TUpdateUtils::zip(staging, archive);
+    return;
+  }
+  const std::string part = archive + kPartSuffix;
+  removeQuietly(part);
+  try {
+    if (!sameBytesAs.empty()) {
+      if (!platform::copyFileReplace(sameBytesAs, part)) throw OvexError("Cannot create file \"" + archive + "\"");
+    } else {
+      TUpdateUtils::zip(staging, part);
+    }
+    if (!platform::renameEntry(part, archive)) throw OvexError("Cannot create file \"" + archive + "\"");
+  } catch (...) {
+    removeQuietly(part);
+    throw;
+  }
+}
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+
+// Size of a file as it is now, or -1 when it cannot be opened.
+long long currentSize(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(path, "rb"));
+  if (!file) return -1;
+  const auto size = platform::dataFileSize(file.get());
+  return size ? static_cast<long long>(*size) : -1;
+}
+
+}  // namespace
+
+// The zip rules pass over files that cannot be opened; a backup that
+// silently lacks a data file is no backup, so every file found in the data
+// directory must be in the archive with its full size.
+void zipDataDirectory(const std::string& dbPath, const std::string& dataZip) {
+  TUpdateUtils::zip(dbPath, dataZip);
+  std::map<std::string, std::uint64_t> stored;
+  {
+    std::unique_ptr<std::FILE, FileCloser> archive(platform::openDataFile(dataZip, "rb"));
+    if (!archive) throw OvexError("Cannot open file \"" + dataZip + "\"");
+    for (const auto& entry : zipio::readCentralDirectory(archive.get())) stored[entry.rawName] = entry.size;
+  }
+  for (const auto& file : zipio::collectFiles(dbPath, dataZip, [] {})) {
+    const auto it = stored.find(zipname::encode(file.name).bytes);
+    const long long size = currentSize(file.path);
+    if (it == stored.end() || size < 0 || it->second != static_cast<std::uint64_t>(size))
+      throw OvexError("The data file \"" + file.path + "\" could not be read completely");
+  }
+}

@@ -1,0 +1,111 @@
+// The data backup: stop the server, archive its data directory, and leave
+// the backup archive in the working directory and in the configured folder.
+#include "backup/TZNPBf.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "backup/BackupArchive.h"
+#include "backup/MD5.h"
+#include "platform/Platform.h"
+#include "util/DirectoryOps.h"
+#include "util/OvexError.h"
+#include "util/TUpdateUtils.h"
+
+namespace {
+
+const char kServerName[] = "ovexsqld.exe";
+const int kServerExitWaitMs = 3000;
+const int kServerGoneLimitMs = 60000;
+
+std::string twoDigits(int v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02d", v);
+  return buf;
+}
+
+std::string readOrEmpty(std::string (*read)()) {
+  try {
+    return read();
+  } catch (...) {
+    return std::string();
+  }
+}
+
+// Ends the server and waits until none of its processes is left, so that
+// every data file is closed before it is read.
+void stopServer() {
+  try {
+    TUpdateUtils::killProcess(kServerName);
+    platform::sleepMs(kServerExitWaitMs);
+  } catch (...) {
+  }
+  for (int waited = 0; TUpdateUtils::findProcess(kServerName) != -1; waited += 100) {
+    if (waited >= kServerGoneLimitMs) throw OvexError("The database server did not stop; its data files are still in use");
+    platform::sleepMs(100);
+  }
+}
+
+std::string digestOf(const std::string& path) {
+  std::ifstream in(platform::systemPath(path), std::ios::binary);
+  if (!in) throw OvexError("Cannot open file \"" + path + "\"");
+  std::string digest = TMD5::MD5TStream(in);
+  std::transform(digest.begin(), digest.end(), digest.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return digest;
+}
+
+void writeManifest(const std::string& path, const std::string& version, const std::string& md5) {
+  const platform::LocalTime t = platform::localNow();
+  const std::string sep = platform::timeSeparator();
+  const std::string text = "#created time is " + std::to_string(t.year) + "-" + twoDigits(t.month) + "-" +
+                           twoDigits(t.day) + " " + twoDigits(t.hour) + sep + twoDigits(t.minute) + sep +
+                           twoDigits(t.second) + "\r\n" + "#created by updateOvexZnp\r\n" + "DBVersion=" +
+                           version + "\r\n" + "MD5=" + md5 + "\r\n";
+  const std::string bytes = platform::utf8ToAnsi(text);
+  std::ofstream out(platform::systemPath(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw OvexError("Cannot create file \"" + path + "\"");
+}
+
+std::string archiveName(const std::string& version) {
+  const platform::LocalTime t = platform::localNow();
+  return "ovex_znp_data_离线备份_" + version + "_" + std::to_string(t.year) + twoDigits(t.month) +
+         twoDigits(t.day) + twoDigits(t.hour) + twoDigits(t.minute) + twoDigits(t.second) + ".zip";
+}
+
+}  // namespace
+
+namespace TZNPBf {
+
+void bf(const std::string& currentPath, const std::string& dbPath) {
+  const std::string staging = currentPath + "/bf";
+  const std::string dataZip = currentPath + "/bf" + "/data.zip";
+  const std::string manifest = currentPath + "/bf/cc";
+  const std::string localFolder = currentPath + "/数据备份";
+
+  if (directoryExists(staging)) deleteDirectoryTree(staging);
+  createDirectoryPath(staging);
+
+  const std::string version = readOrEmpty(getDbVersion);
+  const std::string folder = readOrEmpty(getBackupPath);
+
+  stopServer();
+  zipDataDirectory(dbPath, dataZip);
+
+  if (fileExists(manifest)) deleteFile(manifest);
+  writeManifest(manifest, version, digestOf(dataZip));
+
+  if (!directoryExists(localFolder)) createDirectoryPath(localFolder);
+  const std::string name = archiveName(version);
+  const std::string localArchive = localFolder + "/" + name;
+  writeBackupArchive(staging, localArchive, std::string());
+  platform::sleepMs(100);
+  // With no configured folder (its read failed) there is nowhere sensible
+  // for the second copy: the local archive is the backup.
+  if (!folder.empty()) writeBackupArchive(staging, folder + "/" + name, localArchive);
+}
+
+}  // namespace TZNPBf
