@@ -1,5 +1,9 @@
 // The two single-value reads against a real server.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "MariaDbServer.h"
 #include "TestSupport.h"
@@ -75,4 +79,21 @@ TEST(ReadsWithoutServer, FailWithTheClientMessage) {
   } catch (const OvexError& e) {
     EXPECT_NE(std::string(e.what()).find("127.0.0.1"), std::string::npos) << e.what();
   }
+}
+
+TEST(ReadsWithoutServer, GiveUpOnAListenerThatNeverAnswers) {
+  MariaDbServer::requirePortFree();
+  // Accepts connections at the TCP level but never sends a greeting.
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  const int yes = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(MariaDbServer::kPort);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(fd, 4), 0);
+  EXPECT_THROW(getBackupPath(), OvexError);
+  close(fd);
 }
