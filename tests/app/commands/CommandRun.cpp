@@ -1,0 +1,51 @@
+#include "CommandRun.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "util/TUpdateUtils.h"
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+
+namespace commandtest {
+
+std::string SandboxFixture::makeRoot(const TempDir& dir) { return dir / "sandbox"; }
+
+SandboxFixture::SandboxFixture(const SandboxOptions& options)
+    : box(Sandbox::create(makeRoot(root_), options)) {}
+
+SandboxFixture::~SandboxFixture() {
+  try {
+    Sandbox::destroy(makeRoot(root_));
+  } catch (...) {
+  }
+}
+
+ToolRun runTool(const std::string& workDir, const std::string& option, const std::string& prefix) {
+  const auto r = runCommand("cd " + shellQuote(workDir) + " && " + prefix + " " + shellQuote(toolPath()) + " " + option +
+                            " </dev/null");
+  ToolRun run{r.status, {}, r.output};
+  std::istringstream in(r.output);
+  for (std::string line; std::getline(in, line);) run.lines.push_back(line);
+  return run;
+}
+
+std::vector<std::string> filesBelow(const std::string& folder) {
+  std::vector<std::string> out;
+  if (!fs::exists(folder)) return out;
+  for (const auto& e : fs::recursive_directory_iterator(folder))
+    if (e.is_regular_file()) out.push_back(fs::relative(e.path(), folder).string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool serverRunning() { return TUpdateUtils::findProcess("ovexsqld.exe") != -1; }
+
+std::string md5OfFile(const std::string& path) {
+  const auto r = runCommand("md5sum " + shellQuote(path));
+  return r.output.substr(0, 32);
+}
+
+}  // namespace commandtest

@@ -1,0 +1,136 @@
+// The Upgrade command end to end: UpdateOvexZNP --upgrade in a sandbox
+// client installation, with a package made by the test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "CommandRun.h"
+#include "platform/Platform.h"
+#include "util/TUpdateUtils.h"
+
+namespace fs = std::filesystem;
+using namespace commandtest;
+using namespace testsupport;
+
+namespace {
+
+const char kConfirm[] = "点击[OK]开始升级，升级过程中花费几分钟，请耐心等待...";
+const char kDone[] = "       升级完成            ";
+const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，请先运行....";
+
+void makePackage(const Sandbox& box, const std::string& version, const std::string& manifest = "") {
+  const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/make_test_package.py";
+  const auto r = runCommand("python3 " + shellQuote(script) + " " + shellQuote(box.work() + "/update") + " " +
+                            version + (manifest.empty() ? "" : " " + shellQuote(manifest)));
+  ASSERT_EQ(r.status, 0) << r.output;
+}
+
+std::string gbkText(const std::string& path) { return platform::ansiToUtf8(readFile(path)); }
+
+void startServerAgain(const Sandbox& box) {
+  ASSERT_TRUE(TUpdateUtils::startExeProcess(box.serverExe()));
+  ASSERT_TRUE(waitForDatabase(60000));
+}
+
+}  // namespace
+
+TEST(UpgradeCommand, AppliesEveryEntryRecordsTheVersionAndRestartsTheClient) {
+  SandboxFixture f;
+  writeFile(f.box.client() + "/server/lib/plain.txt", "old");
+  writeFile(f.box.client() + "/server/lib/kept.txt", "kept");
+  makePackage(f.box, "3.0.1");
+
+  const ToolRun run = runTool(f.box.work(), "--upgrade");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kDone}));
+
+  const std::string K = f.box.client();
+  // Common files merged over the target, the old target copied aside.
+  EXPECT_EQ(readFile(K + "/server/lib/发票.dll"), "new dll 3.0.1");
+  EXPECT_EQ(readFile(K + "/server/lib/模板/增值税.xml"), "<t/>");
+  EXPECT_EQ(readFile(K + "/server/lib/plain.txt"), "new");
+  EXPECT_EQ(readFile(K + "/server/lib/kept.txt"), "kept");
+  EXPECT_EQ(readFile(K + "/server/lib_bak_T/plain.txt"), "old");
+  // The updater entry goes to updater/lib whatever its setUpPath says.
+  EXPECT_EQ(readFile(K + "/updater/lib/updater.jar"), "updater 3.0.1");
+  EXPECT_TRUE(fs::is_directory(K + "/updater/lib_bak_T"));
+  EXPECT_FALSE(fs::exists(K + "/client/bin"));
+  // updater/zip is a copy of update/.
+  EXPECT_EQ(filesBelow(K + "/updater/zip"), filesBelow(f.box.work() + "/update"));
+
+  // The configuration files, byte for byte.
+  const std::string ini = gbkText(K + "/server/conf/updateManager.ini");
+  EXPECT_TRUE(std::regex_match(ini, std::regex("#\\[Update Manager Config\\]\r\n#\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n"
+                                               "updateStatus=\r\ndataFileName=\r\n"
+                                               "zipFileName=\\\\u5347\\\\u7EA7\\\\u5305" "3\\.0\\.1\\.zip\r\n")))
+      << ini;
+  const std::string service = gbkText(f.box.serviceIni());
+  EXPECT_NE(service.find("\r\nCurrentVersion=3.0.1\r\n"), std::string::npos) << service;
+  EXPECT_EQ(service.find("CurrentVersion=2.1.0"), std::string::npos);
+
+  // The client runs again from where it was.
+  ASSERT_TRUE(waitUntil([] { return TUpdateUtils::findProcess("OvexZNP.exe") != -1; }, 5000));
+  EXPECT_EQ(TUpdateUtils::GetProcessPath(TUpdateUtils::findProcess("OvexZNP.exe")), f.box.clientExe());
+
+  // The database changes are in the client's db folder: scripts ran in
+  // name order, the rejected statement left no trace.
+  EXPECT_FALSE(TUpdateUtils::findProcess("ovexsqld.exe") != -1);
+  startServerAgain(f.box);
+  EXPECT_EQ(f.box.sql("SELECT name FROM ovex_znp.run_order ORDER BY seq"), "10.sql\n2.sql\n中文值\n");
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.1\n");
+
+  // The backup made before the upgrade holds the old database.
+  EXPECT_EQ(filesBelow(f.box.work() + "/数据备份").size(), 1u);
+  EXPECT_EQ(filesBelow(f.box.backups()).size(), 1u);
+}
+
+TEST(UpgradeCommand, NothingRunningOrNoServerEndsWithTheMessage) {
+  SandboxFixture f;
+  makePackage(f.box, "3.0.2");
+  TUpdateUtils::killProcess("ovexsqld.exe");
+  ASSERT_TRUE(waitUntil([] { return !serverRunning(); }, 10000));
+
+  ToolRun run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kNotRunning}));
+  // The client, stopped by then, stays stopped.
+  EXPECT_TRUE(waitUntil([] { return TUpdateUtils::findProcess("OvexZNP.exe") == -1; }, 5000));
+
+  run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.lines, std::vector<std::string>{kNotRunning});
+  EXPECT_FALSE(fs::exists(f.box.work() + "/数据备份"));
+}
+
+TEST(UpgradeCommand, EmptyUpdateFolderFailsOnTheManifestAfterTheBackup) {
+  SandboxFixture f;
+  fs::create_directories(f.box.work() + "/update/sub");
+  writeFile(f.box.work() + "/update/.hidden.zip", "x");
+  const ToolRun run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("Line: 0"), std::string::npos) << run.output;
+  EXPECT_EQ(filesBelow(f.box.work() + "/数据备份").size(), 1u);
+}
+
+TEST(UpgradeCommand, BrokenManifestReportsTheParserText) {
+  SandboxFixture f;
+  TempDir dir;
+  writeFile(dir / "update.xml", "<update>\n<updateInfo><version>1</version>\n</update>\n");
+  makePackage(f.box, "3.0.3", dir / "update.xml");
+  const ToolRun run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("\r\nLine: 3\r\n</update>"), std::string::npos) << run.output;
+}
+
+TEST(UpgradeCommand, MissingServiceIniStopsAfterUpdateManagerIni) {
+  SandboxFixture f;
+  makePackage(f.box, "3.0.4");
+  fs::remove(f.box.serviceIni());
+  const ToolRun run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, "File not found."}));
+  EXPECT_TRUE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
+  EXPECT_FALSE(fs::exists(f.box.serviceIni()));
+  EXPECT_EQ(TUpdateUtils::findProcess("OvexZNP.exe"), -1);  // not restarted
+}
