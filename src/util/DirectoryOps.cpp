@@ -71,12 +71,12 @@ std::string requireParentFolder(const std::string& path) {
 }  // namespace
 
 bool directoryExists(const std::string& path) {
-  const auto attrs = platform::fileAttributes(path);
+  const auto attrs = platform::fileAttributes(withoutPrefix(path));
   return attrs && (*attrs & platform::kAttrDirectory);
 }
 
 bool fileExists(const std::string& path) {
-  const auto attrs = platform::fileAttributes(path);
+  const auto attrs = platform::fileAttributes(withoutPrefix(path));
   return attrs && !(*attrs & platform::kAttrDirectory);
 }
 
@@ -92,7 +92,7 @@ void deleteDirectoryTree(const std::string& path) {
   if (fileExists(absolute)) throw OvexError("The specified directory name is invalid");
   validatePath({path, absolute}, PathKind::kDirectory);
   if (!directoryExists(absolute)) throw OvexError("The specified path was not found");
-  deleteTree(absolute);
+  deleteTree(withoutPrefix(absolute));
 }
 
 void copyDirectoryTree(const std::string& source, const std::string& destination) {
@@ -104,7 +104,7 @@ void copyDirectoryTree(const std::string& source, const std::string& destination
   if (equalNoCase(withoutTrailingSeparator(from), withoutTrailingSeparator(to)))
     throw OvexError("The source directory is the same as the destination directory");
   createDirectoryPath(to);
-  copyTree(from, to, to);
+  copyTree(withoutPrefix(from), withoutPrefix(to), to);
 }
 
 void deleteFile(const std::string& path) {

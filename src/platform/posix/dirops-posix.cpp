@@ -194,7 +194,7 @@ bool sameEntry(const std::string& a, const std::string& b) {
 }
 
 bool readWholeFile(const std::string& path, std::string* bytes, FileError* error) {
-  Fd in(open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  Fd in(open(nativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));  // a FIFO must not block
   if (in.get() < 0) {
     *error = fileError(errno);
     return false;

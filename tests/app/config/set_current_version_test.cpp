@@ -1,0 +1,77 @@
+// setCurrentVersion: the "CurrentVersion=" lines of service.ini.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "ConfigTestSupport.h"
+#include "app/ClientConfig.h"
+
+using namespace configtest;
+
+namespace {
+
+// service.ini with the given bytes, after setCurrentVersion(version).
+std::string rewritten(const std::string& bytes, const std::string& version) {
+  testsupport::TempDir tmp;
+  writeFile(tmp / "service.ini", bytes);
+  setCurrentVersion(tmp / "service.ini", version);
+  return readFile(tmp / "service.ini");
+}
+
+}  // namespace
+
+TEST(SetCurrentVersion, ReplacesEveryMatchingLineWhateverItsCase) {
+  EXPECT_EQ(rewritten("port=8080\r\ncurrentversion=1.0\r\nname=x\r\n", "2.0.1"),
+            "port=8080\r\nCurrentVersion=2.0.1\r\nname=x\r\n");
+  EXPECT_EQ(rewritten("CurrentVersion=1\r\nCURRENTVERSION=2\r\n", " 3 "),
+            "CurrentVersion= 3 \r\nCurrentVersion= 3 \r\n");
+  EXPECT_EQ(rewritten(" CurrentVersion=1\r\nCurrentVersion\r\n", "9"),
+            " CurrentVersion=1\r\nCurrentVersion\r\n");  // no match: leading blank, no "="
+}
+
+TEST(SetCurrentVersion, NormalisesLineEnds) {
+  EXPECT_EQ(rewritten("a=1\nCurrentVersion=1\nb=2", "2"), "a=1\r\nCurrentVersion=2\r\nb=2\r\n");
+  EXPECT_EQ(rewritten("a=1\r\nb=2", "2"), "a=1\r\nb=2\r\n");
+  EXPECT_EQ(rewritten("a=1\rb=2\r\n", "2"), "a=1b=2\r\n");  // a lone CR is dropped
+  EXPECT_EQ(rewritten("", "2"), "");
+  EXPECT_EQ(rewritten("\n", "2"), "\r\n");
+}
+
+TEST(SetCurrentVersion, KeepsGbkTextAndPermissions) {
+  testsupport::TempDir tmp;
+  const std::string ini = tmp / "service.ini";
+  const std::string gbkName = "name=\xCA\xFD\xBE\xDD\r\n";  // "数据" in GBK
+  writeFile(ini, gbkName + "CurrentVersion=1\r\n");
+  chmod(ini.c_str(), 0640);
+  setCurrentVersion(tmp.path() + "\\service.ini", "V2.0版");
+  EXPECT_EQ(readFile(ini), gbkName + "CurrentVersion=V2.0\xB0\xE6\r\n");
+  struct stat st {};
+  stat(ini.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(tmp.path())) entries += e.exists();
+  EXPECT_EQ(entries, 1);  // no leftover from the replacement
+}
+
+TEST(SetCurrentVersion, LinkedFileIsRewrittenThroughTheLink) {
+  testsupport::TempDir tmp;
+  writeFile(tmp / "real/service.ini", "CurrentVersion=1\r\n");
+  std::filesystem::create_directories(tmp / "conf");
+  std::filesystem::create_symlink(tmp / "real/service.ini", tmp / "conf/service.ini");
+  setCurrentVersion(tmp / "conf/service.ini", "2");
+  EXPECT_TRUE(std::filesystem::is_symlink(tmp / "conf/service.ini"));
+  EXPECT_EQ(readFile(tmp / "real/service.ini"), "CurrentVersion=2\r\n");
+}
+
+TEST(SetCurrentVersion, ReportsMissingAndUnwritableFiles) {
+  testsupport::TempDir tmp;
+  EXPECT_EQ(errorOf([&] { setCurrentVersion(tmp / "service.ini", "2"); }), "File not found");
+  EXPECT_EQ(errorOf([&] { setCurrentVersion(tmp / "nodir/service.ini", "2"); }), "File not found");
+
+  const std::string ini = tmp / "service.ini";
+  writeFile(ini, "CurrentVersion=1\n");
+  if (!makeImmutable(ini)) GTEST_SKIP() << "the file system here does not support chattr +i";
+  EXPECT_EQ(errorOf([&] { setCurrentVersion(ini, "2"); }),
+            "Cannot create file \"" + ini + "\". Operation not permitted");
+  EXPECT_EQ(readFile(ini), "CurrentVersion=1\n");
+}
