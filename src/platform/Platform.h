@@ -166,5 +166,11 @@ std::FILE* openDataFile(const std::string& path, const char* mode);
 // 64-bit positioning of a data file.
 bool seekDataFile(std::FILE* file, std::uint64_t offset);
 std::optional<std::uint64_t> dataFileSize(std::FILE* file);
+// Size and last-write time of an open data file.
+struct DataFileInfo {
+  std::uint64_t size;
+  std::time_t lastWrite;
+};
+std::optional<DataFileInfo> dataFileInfo(std::FILE* file);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // TUpdateUtils::unzip: unpacks a Zip archive into a folder. Per-entry
 // failures are skipped; anything else ends the walk with false.
 #include <memory>
+#include <unordered_set>
 
 #include "platform/Platform.h"
 #include "util/OvexError.h"
@@ -30,16 +31,21 @@ bool folderExists(const std::string& path) {
   return attrs && (*attrs & platform::kAttrDirectory);
 }
 
-void ensureFolder(const std::string& path) {
-  if (folderExists(path)) return;
-  if (!platform::createFolder(path) && !folderExists(path)) throw FolderFailure{};
+// Folders known to exist during one call, so that entries of one folder
+// do not look it up again and again.
+using KnownFolders = std::unordered_set<std::string>;
+
+void ensureFolder(const std::string& path, KnownFolders& known) {
+  if (known.count(path)) return;
+  if (!folderExists(path) && !platform::createFolder(path) && !folderExists(path)) throw FolderFailure{};
+  known.insert(path);
 }
 
 // Creates every missing folder of rel (a "/"-separated path) below base.
-void ensureFolders(const std::string& base, const std::string& rel) {
+void ensureFolders(const std::string& base, const std::string& rel, KnownFolders& known) {
   std::size_t slash = 0;
   while ((slash = rel.find('/', slash)) != std::string::npos) {
-    ensureFolder(base + "/" + rel.substr(0, slash));
+    ensureFolder(base + "/" + rel.substr(0, slash), known);
     ++slash;
   }
 }
@@ -81,7 +87,7 @@ void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::str
   if (!platform::seekDataFile(archive, dataStart)) throw EntryFailure{};
   FilePtr out(platform::openDataFile(target, "wb"));
   if (!out) throw EntryFailure{};
-  std::setvbuf(out.get(), nullptr, _IOFBF, 1 << 20);
+  std::setvbuf(out.get(), nullptr, _IONBF, 0);  // the decoders hand over large blocks
   bool ok = true;
   try {
     FileSink sink(out.get());
@@ -104,16 +110,20 @@ void setTimeAndAttributes(const zipio::CentralEntry& e, const std::string& targe
   platform::setFileAttributes(target, e.externalAttributes & kept);
 }
 
-void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::string& base) {
+void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::string& base, KnownFolders& known) {
   const std::string name = zipname::decode({e.rawName, e.extra, e.flags, e.versionMadeBy});
   const bool folder = (!name.empty() && (name.back() == '/' || name.back() == '\\')) ||
                       (e.externalAttributes & platform::kAttrDirectory);
   const std::optional<std::string> rel = zipname::confinedPath(name);
   if (!rel) throw EntryFailure{};  // would reach outside destDir
-  ensureFolders(base, *rel);
+  ensureFolders(base, *rel, known);
   const std::string target = base + "/" + *rel;
   if (folder) {
-    ensureFolder(target);
+    try {
+      ensureFolder(target, known);
+    } catch (const FolderFailure&) {
+      throw EntryFailure{};
+    }
   } else {
     unpackFile(archive, e, target);
   }
@@ -131,9 +141,10 @@ bool unzip(const std::string& zipFile, const std::string& destDir) {
     if (!folderExists(destDir)) return false;
     std::string base = destDir;
     while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
+    KnownFolders known;
     for (const zipio::CentralEntry& e : entries) {
       try {
-        unpackEntry(archive.get(), e, base);
+        unpackEntry(archive.get(), e, base, known);
       } catch (const EntryFailure&) {
       }
     }

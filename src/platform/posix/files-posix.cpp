@@ -79,4 +79,10 @@ std::optional<std::uint64_t> dataFileSize(std::FILE* file) {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
+std::optional<DataFileInfo> dataFileInfo(std::FILE* file) {
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0) return std::nullopt;
+  return DataFileInfo{static_cast<std::uint64_t>(st.st_size), st.st_mtime};
+}
+
 }  // namespace platform

@@ -36,9 +36,10 @@ class Builder {
     const zipname::StoredName stored = zipname::encode(found.name);
     file.storedName = stored.bytes;
     file.utf8Name = stored.utf8Flag;
-    file.modified = ziptime::toDos(platform::lastWriteTime(found.path).value_or(0));
-    file.attributes = platform::fileAttributes(found.path).value_or(platform::kAttrArchive);
-    file.expectedSize = platform::dataFileSize(in.get()).value_or(0);
+    const auto info = platform::dataFileInfo(in.get()).value_or(platform::DataFileInfo{0, 0});
+    file.modified = ziptime::toDos(info.lastWrite);
+    file.attributes = found.attributes;
+    file.expectedSize = info.size;
     writer_.addFile(in.get(), file, deflater_);
     return true;
   }

@@ -23,7 +23,7 @@ struct Walk {
       if (item.kind == platform::FolderItem::kFolder) {
         folder(full, name + "/");
       } else if (comparablePath(full) != exclude) {
-        files.push_back({full, name});
+        files.push_back({full, name, *attrs});
         if (found) found();
       }
     }

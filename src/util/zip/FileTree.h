@@ -1,5 +1,6 @@
 #pragma once
 // The files that an archive of a folder tree takes in.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@ namespace zipio {
 struct FoundFile {
   std::string path;  // src joined with the relative name
   std::string name;  // relative name, "/" between the parts
+  std::uint32_t attributes;
 };
 
 // Walks src depth-first in listing order, leaving out hidden and system

@@ -17,7 +17,7 @@ struct BzStream {
 
 void inflateBzip2(CompressedReader& in, ByteSink& out) {
   BzStream b;
-  std::vector<char> buffer(kReadBlock);
+  std::vector<unsigned char>& buffer = blockBuffer(1);
   int rc = BZ_OK;
   while (rc != BZ_STREAM_END) {
     const unsigned char* data = nullptr;
@@ -26,7 +26,7 @@ void inflateBzip2(CompressedReader& in, ByteSink& out) {
     b.s.next_in = const_cast<char*>(reinterpret_cast<const char*>(data));
     b.s.avail_in = static_cast<unsigned>(n);
     do {
-      b.s.next_out = buffer.data();
+      b.s.next_out = reinterpret_cast<char*>(buffer.data());
       b.s.avail_out = static_cast<unsigned>(buffer.size());
       rc = BZ2_bzDecompress(&b.s);
       if (rc != BZ_OK && rc != BZ_STREAM_END) damaged();

@@ -11,18 +11,28 @@ void copyStored(CompressedReader& in, ByteSink& out) {
 }
 
 namespace {
+// One inflate state per thread, reset for each entry.
 struct ZStream {
   z_stream z{};
-  ZStream() {
-    if (inflateInit2(&z, -15) != Z_OK) damaged();
+  bool ready = false;
+  ~ZStream() {
+    if (ready) inflateEnd(&z);
   }
-  ~ZStream() { inflateEnd(&z); }
+  void reset() {
+    if (!ready) {
+      if (inflateInit2(&z, -15) != Z_OK) damaged();
+      ready = true;
+    } else if (inflateReset(&z) != Z_OK) {
+      damaged();
+    }
+  }
 };
 }  // namespace
 
 void inflateDeflate(CompressedReader& in, ByteSink& out) {
-  ZStream s;
-  std::vector<unsigned char> buffer(kReadBlock);
+  thread_local ZStream s;
+  s.reset();
+  std::vector<unsigned char>& buffer = blockBuffer(1);
   int rc = Z_OK;
   while (rc != Z_STREAM_END) {
     const unsigned char* data = nullptr;

@@ -69,7 +69,7 @@ void inflateLzma(CompressedReader& in, ByteSink& out, std::uint64_t size) {
   std::size_t n = rest.size();
   LzmaStream z;
   initDecoder(z, header, size);
-  std::vector<unsigned char> buffer(kReadBlock);
+  std::vector<unsigned char>& buffer = blockBuffer(1);
   std::uint64_t written = 0;
   lzma_ret rc = LZMA_OK;
   while (rc != LZMA_STREAM_END && written < size) {

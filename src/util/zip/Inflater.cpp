@@ -53,7 +53,16 @@ class CheckedSink : public ByteSink {
 
 void damaged() { throw OvexError("压缩数据已损坏"); }
 
-CompressedReader::CompressedReader(std::FILE* in, std::uint64_t size) : in_(in), left_(size), buffer_(kReadBlock) {}
+std::vector<unsigned char>& blockBuffer(int which) {
+  // Reused from entry to entry: many small entries must not cost an
+  // allocation of each buffer apiece.
+  thread_local std::vector<unsigned char> buffers[2] = {std::vector<unsigned char>(kReadBlock),
+                                                        std::vector<unsigned char>(kReadBlock)};
+  return buffers[which];
+}
+
+CompressedReader::CompressedReader(std::FILE* in, std::uint64_t size)
+    : in_(in), left_(size), buffer_(blockBuffer(0)) {}
 
 std::size_t CompressedReader::next(const unsigned char** data) {
   const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left_, buffer_.size()));

@@ -12,6 +12,9 @@ constexpr std::size_t kReadBlock = 256 * 1024;
 
 [[noreturn]] void damaged();
 
+// Per-thread block buffers: 0 holds compressed input, 1 decoded output.
+std::vector<unsigned char>& blockBuffer(int which);
+
 // Hands out an entry's compressed bytes block by block.
 class CompressedReader {
  public:
@@ -22,7 +25,7 @@ class CompressedReader {
  private:
   std::FILE* in_;
   std::uint64_t left_;
-  std::vector<unsigned char> buffer_;
+  std::vector<unsigned char>& buffer_;
 };
 
 void copyStored(CompressedReader& in, ByteSink& out);
