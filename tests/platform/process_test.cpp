@@ -20,14 +20,14 @@ bool running(const std::string& name) { return TUpdateUtils::findProcess(name) !
 
 TEST(ProcessControl, FindsStartedProgramByNameIgnoringAsciiCase) {
   TempDir dir;
-  const std::string exe = installStandin(dir / "bin/ovexsqld.exe");
-  KillOnExit guard{"ovexsqld.exe"};
+  const std::string exe = installStandin(dir / "bin/OvexProbe.exe");
+  KillOnExit guard{"OvexProbe.exe"};
   ASSERT_TRUE(TUpdateUtils::startExeProcess(exe));
-  ASSERT_TRUE(waitUntil([] { return running("ovexsqld.exe"); }, 5000));
+  ASSERT_TRUE(waitUntil([] { return running("OvexProbe.exe"); }, 5000));
   const int pid = TUpdateUtils::findProcess("OVEXSQLD.EXE");
   ASSERT_NE(pid, -1);
   EXPECT_EQ(TUpdateUtils::GetProcessPath(pid), exe);
-  EXPECT_EQ(TUpdateUtils::findProcess(dir / "bin/ovexsqld.exe"), -1);  // a directory part never matches
+  EXPECT_EQ(TUpdateUtils::findProcess(dir / "bin/OvexProbe.exe"), -1);  // a directory part never matches
 }
 
 TEST(ProcessControl, ChineseNamesMatchExactlyAndKillEndsEveryInstance) {
