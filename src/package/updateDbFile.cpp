@@ -1,9 +1,13 @@
 // The database update: scripts run against a working copy of the client's
 // db folder, served by the copy's own server, which then replaces db.
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "backup/TZNPBf.h"
 #include "dbclient/TDbConnection.h"
