@@ -84,9 +84,14 @@ void writeUpdateManagerIni(const std::string& path, const std::string& zipFileNa
       "dataFileName=",
       "zipFileName=" + TUpdateUtils::Str_Gb2UniCode(zipFileName),
   };
-  if (fileExists(path)) deleteFile(path);
+  const std::string bytes = ansiText(lines);
   platform::FileError error;
-  if (!platform::writeNewFile(path, ansiText(lines), &error)) cannotCreate(path, error);
+  // The new file replaces the old one in a single step: an upgrade cut off
+  // here leaves the old file or the new one, never neither. Where that is
+  // refused, the old file is deleted and the new one written.
+  if (fileExists(path) && platform::replaceFileContent(path, bytes, &error)) return;
+  if (fileExists(path)) deleteFile(path);
+  if (!platform::writeNewFile(path, bytes, &error)) cannotCreate(path, error);
 }
 
 void setCurrentVersion(const std::string& path, const std::string& version) {
