@@ -27,6 +27,15 @@ void requireDrive(const std::string& absolute) {
     throw OvexError("The drive cannot be found");
 }
 
+// Deletes a file; a refusal is retried once with its attributes made normal
+// (a link's attributes are its target's and stay untouched).
+void deleteEntry(const std::string& path, bool isLink) {
+  std::string ignored;
+  if (platform::deleteFileEntry(path, &ignored) == platform::DeleteResult::kDeleted || isLink) return;
+  platform::setFileAttributes(path, platform::kAttrNormal);
+  platform::deleteFileEntry(path, &ignored);
+}
+
 // Post-order removal; every failure is passed over.
 void deleteTree(const std::string& dir) {
   platform::setFileAttributes(dir, platform::kAttrNormal);  // lets its entries go
@@ -38,9 +47,7 @@ void deleteTree(const std::string& dir) {
       deleteTree(path);
       continue;
     }
-    if (!entry.isLink) platform::setFileAttributes(path, platform::kAttrNormal);
-    std::string ignored;
-    platform::deleteFileEntry(path, &ignored);
+    deleteEntry(path, entry.isLink);
   }
   platform::removeDirectory(dir);
 }
