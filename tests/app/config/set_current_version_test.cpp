@@ -1,5 +1,7 @@
 // setCurrentVersion: the "CurrentVersion=" lines of service.ini.
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -74,4 +76,23 @@ TEST(SetCurrentVersion, ReportsMissingAndUnwritableFiles) {
   EXPECT_EQ(errorOf([&] { setCurrentVersion(ini, "2"); }),
             "Cannot create file \"" + ini + "\". Operation not permitted");
   EXPECT_EQ(readFile(ini), "CurrentVersion=1\n");
+}
+
+TEST(SetCurrentVersion, UnreadableFileIsAccessDenied) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
+  testsupport::TempDir tmp;
+  const std::string ini = tmp / "service.ini";
+  writeFile(ini, "CurrentVersion=1\r\n");
+  chmod(ini.c_str(), 0600);
+  chmod(tmp.path().c_str(), 0755);
+  // The check runs in a child that gives up root; its exit status is the verdict.
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    _exit(errorOf([&] { setCurrentVersion(ini, "2"); }) == "File access denied" ? 0 : 1);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(readFile(ini), "CurrentVersion=1\r\n");
 }
