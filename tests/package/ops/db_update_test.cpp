@@ -24,6 +24,15 @@ bool serverDown() {
   return TUpdateUtils::findProcess("ovexsqld.exe") < 0 && !testsupport::MariaDbServer::acceptsConnections();
 }
 
+// Ends the sandbox's own server only, leaving servers of other runs alone.
+void endServerBelow(const std::string& root) {
+  for (const platform::ProcessEntry& p : platform::listProcesses()) {
+    if (p.name != "ovexsqld.exe") continue;
+    const auto path = platform::processPath(static_cast<std::int32_t>(p.pid));
+    if (path && path->rfind(root + "/", 0) == 0) platform::terminateProcess(p.pid);
+  }
+}
+
 class DbUpdateTest : public ::testing::Test {
  protected:
   testsupport::TempDir tmp;
@@ -37,7 +46,7 @@ class DbUpdateTest : public ::testing::Test {
                        " ENGINE=InnoDB DEFAULT CHARSET=gbk"};
     box = std::make_unique<Sandbox>(Sandbox::create(rootDir, options));
     // The update runs with the client's server already ended.
-    TUpdateUtils::killProcess("ovexsqld.exe");
+    endServerBelow(rootDir);
     ASSERT_TRUE(testsupport::waitUntil(serverDown, 60000));
     fs::create_directories(box->work() + "/tmp");
     cwd = std::make_unique<CurrentDirectory>(box->work());
