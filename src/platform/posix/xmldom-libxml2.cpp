@@ -87,9 +87,12 @@ void dropBlankText(xmlNodePtr root) {
 
 std::string toString(const xmlChar* s) { return s ? std::string(reinterpret_cast<const char*>(s)) : std::string(); }
 
+// libxml2's messages end in a line break and some hold one inside.
 std::string trimmedMessage(const char* message) {
   std::string m = message ? message : "";
   while (!m.empty() && (m.back() == '\n' || m.back() == '\r' || m.back() == ' ')) m.pop_back();
+  for (char& c : m)
+    if (c == '\n') c = ' ';
   return m.empty() ? std::string("The document is not well-formed") : m;
 }
 
@@ -106,11 +109,36 @@ thread_local FirstError* currentLoad = nullptr;
 
 void keepFirstError(void*, xmlErrorPtr error) {
   FirstError* first = currentLoad;
-  if (!first || first->seen || !error || error->level < XML_ERR_ERROR) return;
-  first->seen = true;
-  first->message = error->message ? error->message : "";
-  first->line = error->line;
+  if (!first || !error || error->level < XML_ERR_ERROR) return;
+  if (!first->seen) {
+    first->seen = true;
+    first->message = error->message ? error->message : "";
+    first->line = error->line;
+  } else if (first->line <= 0 && error->line > 0) {
+    // Encoding errors carry no line; the parser's next error does.
+    first->line = error->line;
+  }
 }
+
+// Routes every libxml2 error of one load to keepFirstError, the ones raised
+// without a parser context (encoding conversion, I/O) included, so that
+// nothing is printed on the standard streams.
+class LoadErrors {
+ public:
+  explicit LoadErrors(xmlParserCtxtPtr ctxt) {
+    ctxt->sax->serror = keepFirstError;
+    currentLoad = &first;
+    xmlSetStructuredErrorFunc(nullptr, keepFirstError);
+  }
+  ~LoadErrors() {
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    currentLoad = nullptr;
+  }
+  LoadErrors(const LoadErrors&) = delete;
+  LoadErrors& operator=(const LoadErrors&) = delete;
+
+  FirstError first;
+};
 
 xmlNodePtr asNode(XmlNode n) { return static_cast<xmlNodePtr>(n.handle); }
 
@@ -172,11 +200,9 @@ bool XmlDocument::load(const std::string& path, XmlLoadError* error) {
     if (error) *error = {"Out of memory", 0, ""};
     return false;
   }
-  FirstError first;
-  ctxt->sax->serror = keepFirstError;
-  currentLoad = &first;
+  LoadErrors errors(ctxt);
+  FirstError& first = errors.first;
   xmlDocPtr doc = xmlCtxtReadIO(ctxt, readFd, closeFd, &fd, nullptr, nullptr, kParseOptions);
-  currentLoad = nullptr;
   closeFd(&fd);
   if (doc && (!ctxt->wellFormed || !ctxt->nsWellFormed || !xmlDocGetRootElement(doc))) {
     xmlFreeDoc(doc);

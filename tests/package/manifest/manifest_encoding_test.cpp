@@ -52,8 +52,16 @@ TEST_F(ManifestTest, FailingSourceLineIsDecoded) {
   EXPECT_EQ(text16.substr(text16.find("\r\n")), "\r\nLine: 3\r\n" + kChinese + "</b>");
 }
 
-TEST_F(ManifestTest, BytesThatDoNotFitTheEncodingFail) {
-  EXPECT_FALSE(failure(manifestWithDesc("\xC0\xFF")).empty());
+TEST_F(ManifestTest, BytesThatDoNotFitTheEncodingFailQuietly) {
+  testing::internal::CaptureStderr();
+  const std::string utf8 = failure("<r>\n" + manifestWithDesc("\xC0\xFF"));
+  const std::string gbk = failure("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<r>\n" + manifestWithDesc("\xD6\xD0\xFF\xFF"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the parser prints nothing";
+  EXPECT_NE(utf8.find("UTF-8"), std::string::npos) << utf8;
+  EXPECT_NE(utf8.find("\r\nLine: 2\r\n"), std::string::npos) << utf8;
+  EXPECT_NE(gbk.find("conversion"), std::string::npos) << gbk;
+  EXPECT_NE(gbk.find("\r\nLine: 3\r\n"), std::string::npos) << gbk;
+  EXPECT_EQ(gbk.find("\r\n"), gbk.find("\r\nLine")) << "the reason is one line";
 }
 
 }  // namespace
