@@ -85,6 +85,14 @@ std::optional<std::uint64_t> dataFileSize(std::FILE* file) {
   return static_cast<std::uint64_t>(size);
 }
 
+std::optional<DataFileInfo> dataFileInfo(std::FILE* file) {
+  HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return std::nullopt;
+  const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  return DataFileInfo{size, toTimeT(info.ftLastWriteTime)};
+}
+
 bool renameReplacing(const std::string& from, const std::string& to) {
   return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }

@@ -32,6 +32,8 @@ TEST(WinProcess, StartedProgramIsFoundIgnoringAsciiCaseAndLocated) {
   ASSERT_NE(pid, -1);
   std::string expected;
   ASSERT_TRUE(platform::fullPath(exe, &expected, nullptr));
+  // Until its loader has run, a new process has no module list to read.
+  EXPECT_TRUE(waitUntil([&] { return !TUpdateUtils::GetProcessPath(pid).empty(); }, 10000));
   EXPECT_EQ(TUpdateUtils::GetProcessPath(pid), expected);
   EXPECT_EQ(TUpdateUtils::findProcess(exe), -1);  // the list holds bare names
   TUpdateUtils::killProcess("ovexsqld.exe");
