@@ -27,7 +27,7 @@ TEST(ZipLarge, FileOverFourGiBRoundTrips) {
   {
     // Sparse, with a few marks so the data is not all zeros.
     std::ofstream f(t / "src/big.ibd", std::ios::binary);
-    for (std::uint64_t pos : {0ull, 1ull << 31, (4ull << 30) - 3, size - 5}) {
+    for (std::uint64_t pos : {std::uint64_t{0}, std::uint64_t{1} << 31, (std::uint64_t{4} << 30) - 3, size - 5}) {
       f.seekp(static_cast<std::streamoff>(pos));
       f << "MARK";
     }
