@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -16,6 +17,10 @@ const std::filesystem::path& scratch() {
     auto d = std::filesystem::temp_directory_path() /
              ("zip_reader_fuzzer-" + std::to_string(platform::currentProcessId()));
     std::filesystem::create_directories(d);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(scratch(), ec);
+    });
     return d;
   }();
   return dir;

@@ -10,6 +10,7 @@
 
 #include "ZipTestSupport.h"
 #include "util/OvexError.h"
+#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 using namespace testsupport;
@@ -145,4 +146,32 @@ TEST(ZipWriter, ManyFilesGetZip64EndRecords) {
   // And our own reader walks it all.
   ASSERT_TRUE(TUpdateUtils::unzip(t / "many.zip", t / "back"));
   EXPECT_EQ(readFile(t / "back/d12/f12345"), "12345");
+}
+
+namespace {
+// Counts how often the writer lets pending messages through.
+class CountingScreen : public Screen {
+ public:
+  int processed = 0;
+  void showMessage(const std::string&) override {}
+  void showError(const std::string&) override {}
+  void processMessages() override { ++processed; }
+  void setLabelVisible(bool) override {}
+  std::string labelText() const override { return ""; }
+  void setLabelText(const std::string&) override {}
+  void startTimer(int) override {}
+  void stopTimer() override {}
+};
+}  // namespace
+
+TEST(ZipWriter, PendingMessagesPerFileFoundAndPerBlockWritten) {
+  TempDir t;
+  for (int i = 0; i < 10; ++i) writeFile(t / ("src/f" + std::to_string(i)), "small");
+  writeFile(t / "src/big.bin", randomBytes(5 << 20, 3));
+  CountingScreen counter;
+  screen::attach(&counter);
+  TUpdateUtils::zip(t / "src", t / "out.zip");
+  screen::attach(nullptr);
+  // 11 files found, and the incompressible 5 MiB go out in several blocks.
+  EXPECT_GE(counter.processed, 11 + 4);
 }
