@@ -3,7 +3,7 @@
 # with the zh-CN locale (code pages 936), the window checked under Xvfb with
 # a screenshot, and the release artefact checked to be one static exe.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 ROOT=$PWD
 BUILD=$ROOT/build-win
 DEPS=$ROOT/build-win-deps
@@ -106,7 +106,7 @@ else
   install_tools
   build
   wineserver -k >/dev/null 2>&1 || true
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --wine-phase
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$ROOT/scripts/test.d/50-windows.sh" --wine-phase
 fi
 # Only an aborted command (an expansion error) gets here.
 echo "the Windows test stopped early" >&2
