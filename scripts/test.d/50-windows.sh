@@ -87,13 +87,45 @@ check_window() {
   echo "screenshot: $shot (the two button captions differ in $differ pixels)"
 }
 
+# ---- a MariaDB server on this side for the Windows database client ----
+# Port from the system (never a fixed one), an account with a password that
+# logs in over TCP, a GBK database; ended when the script ends.
+DB_DIR=""
+start_db() {
+  DB_DIR=$(mktemp -d /tmp/ovex-win-db.XXXXXX)
+  local root=() port
+  [[ $(id -u) -eq 0 ]] && root=(--user=root)
+  mariadb-install-db --no-defaults "${root[@]}" --datadir="$DB_DIR/data" \
+    --auth-root-authentication-method=normal --skip-test-db >"$DB_DIR/install.log" 2>&1
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  mariadbd --no-defaults "${root[@]}" --datadir="$DB_DIR/data" --port="$port" --bind-address=127.0.0.1 \
+    --socket="$DB_DIR/sock" --pid-file="$DB_DIR/pid" --log-error="$DB_DIR/err" --skip-log-bin \
+    --skip-name-resolve --performance-schema=OFF --innodb-buffer-pool-size=8M --innodb-log-file-size=4M \
+    --innodb-buffer-pool-dump-at-shutdown=0 --innodb-buffer-pool-load-at-startup=0 &
+  for _ in $(seq 100); do
+    mariadb-admin --no-defaults --socket="$DB_DIR/sock" -uroot ping >/dev/null 2>&1 && break
+    sleep 0.2
+  done
+  mariadb --no-defaults --socket="$DB_DIR/sock" -uroot -e "
+    CREATE DATABASE ovexdb CHARACTER SET gbk;
+    CREATE USER 'ovex'@'127.0.0.1' IDENTIFIED VIA mysql_native_password USING PASSWORD('ovex-pw');
+    GRANT ALL ON ovexdb.* TO 'ovex'@'127.0.0.1';"
+  export OVEX_WIN_DB_PORT=$port
+}
+stop_db() {
+  [[ -n $DB_DIR && -e $DB_DIR/pid ]] && kill "$(cat "$DB_DIR/pid")" 2>/dev/null && wait 2>/dev/null
+  [[ -n $DB_DIR ]] && rm -rf "$DB_DIR"
+  return 0
+}
+
 # Every Wine program of a run shares one Xvfb display: Wine keeps the
 # display of its first program for the whole session.
 wine_phase() {
   export LC_ALL=zh_CN.UTF-8
-  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+  trap 'wineserver -k >/dev/null 2>&1 || true; stop_db' EXIT
   [[ -e $WINEPREFIX/system.reg ]] || wineboot -i >/dev/null 2>&1
   check_artefact
+  start_db
   (cd "$BUILD" && ctest --output-on-failure -j"$JOBS")
   check_window
   echo "== Windows build passed"
