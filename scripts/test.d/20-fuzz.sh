@@ -2,7 +2,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$ROOT/build-fuzz
-SECONDS_EACH=${OVEX_FUZZ_SECONDS:-40}
+SECONDS_EACH=${OVEX_FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DOVEX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 shopt -s nullglob
