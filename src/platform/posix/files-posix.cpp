@@ -30,7 +30,11 @@ std::optional<std::vector<FolderItem>> listFolder(const std::string& path) {
   while (const dirent* e = readdir(dir)) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    items.push_back({name, kindOf(p + "/" + name)});
+    // The listing usually knows the kind already; ask only when it does not.
+    const FolderItem::Kind kind = e->d_type == DT_REG   ? FolderItem::kFile
+                                  : e->d_type == DT_DIR ? FolderItem::kFolder
+                                                        : kindOf(p + "/" + name);
+    items.push_back({name, kind});
   }
   closedir(dir);
   std::sort(items.begin(), items.end(),
