@@ -24,7 +24,7 @@ TEST(ProcessControl, FindsStartedProgramByNameIgnoringAsciiCase) {
   KillOnExit guard{"OvexProbe.exe"};
   ASSERT_TRUE(TUpdateUtils::startExeProcess(exe));
   ASSERT_TRUE(waitUntil([] { return running("OvexProbe.exe"); }, 5000));
-  const int pid = TUpdateUtils::findProcess("OVEXSQLD.EXE");
+  const int pid = TUpdateUtils::findProcess("OVEXPROBE.EXE");
   ASSERT_NE(pid, -1);
   EXPECT_EQ(TUpdateUtils::GetProcessPath(pid), exe);
   EXPECT_EQ(TUpdateUtils::findProcess(dir / "bin/OvexProbe.exe"), -1);  // a directory part never matches
