@@ -160,6 +160,7 @@ bool setLastWriteTime(const std::string& path, std::time_t t);
 bool createFolder(const std::string& path);
 bool removeFileEntry(const std::string& path);
 // Renames within one volume; false when it could not (e.g. across volumes).
+// It may or may not replace an existing `to`; callers handle both.
 bool renameEntry(const std::string& from, const std::string& to);
 // Opens a data file with the std::fopen modes; others may read and write it meanwhile.
 std::FILE* openDataFile(const std::string& path, const char* mode);

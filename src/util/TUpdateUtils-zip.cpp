@@ -45,14 +45,17 @@ std::string folderOf(const std::string& path) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Puts the finished temporary archive in the place of dest. Across volumes
-// it is first copied next to dest, so a failed copy leaves dest as it was.
+// Puts the finished temporary archive in the place of dest. When it cannot
+// simply be renamed there (another volume, or a platform whose rename does
+// not replace), it is first copied next to dest, so that a failed copy
+// leaves dest as it was; then the old archive is deleted and the copy
+// renamed to dest.
 void replaceArchive(const std::string& temp, const std::string& dest) {
   if (platform::renameEntry(temp, dest)) return;
   const std::string sibling = temporaryArchivePath(folderOf(dest));
   const bool copied = copyFile(temp, sibling);
   platform::removeFileEntry(temp);
-  if (!copied || !platform::renameEntry(sibling, dest)) {
+  if (!copied || !platform::removeFileEntry(dest) || !platform::renameEntry(sibling, dest)) {
     platform::removeFileEntry(sibling);
     throw OvexError("无法替换压缩包 " + dest);
   }

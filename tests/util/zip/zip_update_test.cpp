@@ -2,6 +2,7 @@
 // ones keep them, unmatched entries stay, and failures change nothing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "ZipTestSupport.h"
@@ -74,4 +75,25 @@ TEST(ZipUpdate, UnreadableArchiveRaisesAndStaysAsItWas) {
   writeFile(t / "dest.zip", "this is no archive at all, not even close");
   EXPECT_THROW(TUpdateUtils::zip(t / "src", t / "dest.zip"), OvexError);
   EXPECT_EQ(readFile(t / "dest.zip"), "this is no archive at all, not even close");
+}
+
+TEST(ZipUpdate, TemporaryFolderOnAnotherVolume) {
+  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no second volume";
+  TempDir t;
+  const std::string tmp = "/dev/shm/ovex-zip-update-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed());
+  fs::create_directories(tmp);
+  writeFile(t / "src/a.txt", "a");
+  makeArchive(t / "dest.zip", 2010, "('old.txt', 'old')");
+  const char* saved = std::getenv("TMPDIR");
+  const std::string savedValue = saved ? saved : "";
+  setenv("TMPDIR", tmp.c_str(), 1);
+  const bool ok = TUpdateUtils::zip(t / "src", t / "dest.zip");
+  saved ? setenv("TMPDIR", savedValue.c_str(), 1) : unsetenv("TMPDIR");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(entryText(t / "dest.zip", "old.txt"), "old");
+  EXPECT_EQ(entryText(t / "dest.zip", "a.txt"), "a");
+  // Neither the temporary file nor the copy beside dest is left behind.
+  EXPECT_TRUE(fs::is_empty(tmp));
+  EXPECT_EQ(std::distance(fs::directory_iterator(t.path()), fs::directory_iterator()), 2);
+  fs::remove_all(tmp);
 }
