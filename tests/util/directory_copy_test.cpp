@@ -24,8 +24,9 @@ void makeSource(const std::string& root) {
 std::map<std::string, std::string> treeOf(const std::string& root) {
   std::map<std::string, std::string> tree;
   for (const auto& e : fs::recursive_directory_iterator(root)) {
-    const std::string rel = fs::relative(e.path(), root).string();
-    tree[rel] = e.is_directory() ? "<dir>" : readFile(e.path().string());
+    const std::u8string rel = fs::relative(e.path(), root).generic_u8string();
+    const std::u8string full = e.path().u8string();
+    tree[std::string(rel.begin(), rel.end())] = e.is_directory() ? "<dir>" : readFile(std::string(full.begin(), full.end()));
   }
   return tree;
 }
@@ -58,6 +59,7 @@ TEST(CopyDirectoryTree, TrailingSeparatorMakesNoDifference) {
   EXPECT_EQ(treeOf(tmp / "two"), treeOf(tmp / "src"));
 }
 
+#ifndef _WIN32  // POSIX modes; times are set with utimes
 TEST(CopyDirectoryTree, KeepsModeAndLastWriteTime) {
   testsupport::TempDir tmp;
   writeFile(tmp / "src/run.sh", "#!/bin/sh\n");
@@ -76,6 +78,7 @@ TEST(CopyDirectoryTree, KeepsModeAndLastWriteTime) {
   EXPECT_EQ(readFile(tmp / "dst/run.sh"), "#!/bin/sh\n");
   EXPECT_EQ(modeOf(tmp / "dst/ro.txt"), 0444u);
 }
+#endif
 
 TEST(CopyDirectoryTree, SameDirectoryIsRefusedWithoutRegardToCase) {
   testsupport::TempDir tmp;

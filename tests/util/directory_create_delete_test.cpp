@@ -103,11 +103,13 @@ TEST(DeleteFile, DeletesFilesAndPassesOverWhatItCannotDelete) {
   EXPECT_EQ(errorOf([&] { deleteFile(tmp / "dir"); }), "(none)");
   EXPECT_TRUE(fs::is_directory(tmp / "dir"));
 
+#ifndef _WIN32  // Windows refuses with a sharing violation (directory_win32_test.cpp)
   // An open file: there is no sharing violation here, the file goes.
   writeFile(tmp / "open.ini", "o");
   std::ifstream held(tmp / "open.ini");
   EXPECT_EQ(errorOf([&] { deleteFile(tmp / "open.ini"); }), "(none)");
   EXPECT_FALSE(fs::exists(tmp / "open.ini"));
+#endif
 
   writeFile(tmp / "stuck.ini", "s");
   if (!makeImmutable(tmp / "stuck.ini")) GTEST_SKIP() << "the file system here does not support chattr +i";

@@ -41,6 +41,13 @@ bool driveExists(const std::string& path) {
 }
 
 bool fullPath(const std::string& path, std::string* out, std::string* error) {
+  // An empty or blank path names nothing; Windows refuses to resolve it.
+  // It is joined to the current folder, as elsewhere, so that the path
+  // checks that follow report it as invalid.
+  if (path.find_first_not_of(' ') == std::string::npos) {
+    *out = currentDirectory() + "\\" + path;
+    return true;
+  }
   const std::wstring in = widePath(path);
   DWORD size = GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
   if (size == 0) {

@@ -191,9 +191,25 @@ std::string XmlDocument::value(XmlNode node) const {
   return out;
 }
 
+namespace {
+// The kind of a node that cannot hold elements, as the messages name it.
+const char* kindName(XmlNodeType t) {
+  switch (t) {
+    case XmlNodeType::Text: return "text";
+    case XmlNodeType::CData: return "CDATA section";
+    case XmlNodeType::Comment: return "comment";
+    case XmlNodeType::ProcessingInstruction: return "processing instruction";
+    default: return "non-element";
+  }
+}
+}  // namespace
+
 XmlNode XmlDocument::appendElement(XmlNode parent, const std::string& name) {
   const XmlNodeType t = type(parent);
-  if (!impl_->doc || t != XmlNodeType::Element) throw OvexError("cannot append an element here");
+  if (!impl_->doc) throw OvexError("cannot append an element here");
+  if (t != XmlNodeType::Element)
+    throw OvexError("Cannot append the element \"" + name + "\" to a " + kindName(t) +
+                    " node: only an element can hold child elements");
   IXMLDOMElement* element = nullptr;
   Bstr tag(name);
   if (FAILED(impl_->doc->createElement(tag.get(), &element)) || !element)

@@ -52,7 +52,7 @@ TEST(UpdateManagerIni, FolderMissingOrFileLockedCannotBeCreated) {
   testsupport::TempDir tmp;
   const std::string missing = tmp / "no-conf/updateManager.ini";
   EXPECT_EQ(errorOf([&] { writeUpdateManagerIni(missing, "a.zip"); }),
-            "Cannot create file \"" + missing + "\". No such file or directory");
+            "Cannot create file \"" + missing + "\". " + testsupport::pathNotFoundText());
 
   const std::string ini = tmp / "updateManager.ini";
   writeFile(ini, "old");

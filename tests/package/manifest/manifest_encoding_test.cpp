@@ -17,12 +17,20 @@ std::string manifestWithDesc(const std::string& desc) {
 TEST_F(ManifestTest, GbkAndGb2312DeclarationsReadAsCodePage936) {
   for (const char* name : {"GBK", "gb2312", "GB2312"}) {
     SCOPED_TRACE(name);
+    // Wine's MSXML reads "gb2312" as strict GB2312, where 喆 is missing;
+    // Windows reads it as code page 936 like "GBK".
+    if (testsupport::runningUnderWine() && std::string(name) != "GBK") continue;
     const std::string bytes = platform::utf8ToAnsi(
         std::string("<?xml version=\"1.0\" encoding=\"") + name + "\"?>" + manifestWithDesc(kChinese));
     ASSERT_EQ(bytes.find(kChinese), std::string::npos) << "written in code page 936";
     platform::XmlDocument d;
     TUpdateXML m;
-    m.xmlToObject(d, write(bytes));
+    try {
+      m.xmlToObject(d, write(bytes));
+    } catch (const OvexError& e) {
+      ADD_FAILURE() << e.what();
+      continue;
+    }
     EXPECT_EQ(m.updateInfo->updateDesc, kChinese);
   }
 }
@@ -41,6 +49,7 @@ TEST_F(ManifestTest, ByteOrderMarksSelectTheEncoding) {
 }
 
 TEST_F(ManifestTest, FailingSourceLineIsDecoded) {
+  if (parseErrorDetailsMissing()) GTEST_SKIP() << kNoDetails;
   const std::string gbk = platform::utf8ToAnsi("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<r>\n" + kChinese + "</x>\n</r>");
   const std::string text = failure(gbk);
   EXPECT_EQ(text.substr(text.find("\r\n")), "\r\nLine: 3\r\n" + kChinese + "</x>");
@@ -57,9 +66,12 @@ TEST_F(ManifestTest, BytesThatDoNotFitTheEncodingFailQuietly) {
   const std::string utf8 = failure("<r>\n" + manifestWithDesc("\xC0\xFF"));
   const std::string gbk = failure("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<r>\n" + manifestWithDesc("\xD6\xD0\xFF\xFF"));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the parser prints nothing";
+  if (parseErrorDetailsMissing()) GTEST_SKIP() << kNoDetails;
+#ifndef _WIN32  // the libxml2 stand-in's wording; MSXML words its reasons its own way
   EXPECT_NE(utf8.find("UTF-8"), std::string::npos) << utf8;
-  EXPECT_NE(utf8.find("\r\nLine: 2\r\n"), std::string::npos) << utf8;
   EXPECT_NE(gbk.find("conversion"), std::string::npos) << gbk;
+#endif
+  EXPECT_NE(utf8.find("\r\nLine: 2\r\n"), std::string::npos) << utf8;
   EXPECT_NE(gbk.find("\r\nLine: 3\r\n"), std::string::npos) << gbk;
   EXPECT_EQ(gbk.find("\r\n"), gbk.find("\r\nLine")) << "the reason is one line";
 }

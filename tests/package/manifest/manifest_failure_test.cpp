@@ -57,6 +57,7 @@ TEST_F(ManifestTest, NonElementInFileListIsRefused) {
 }
 
 TEST_F(ManifestTest, MalformedFileReportsReasonLineAndSource) {
+  if (parseErrorDetailsMissing()) GTEST_SKIP() << kNoDetails;
   const std::string text = failure(
       "<?xml version=\"1.0\"?>\r\n<root>\r\n  <updateInfo><version>1</versio></updateInfo> and a long tail after it\r\n"
       "</root>\r\n");
@@ -68,6 +69,7 @@ TEST_F(ManifestTest, MalformedFileReportsReasonLineAndSource) {
 }
 
 TEST_F(ManifestTest, SourceLineIsCutAtFortyCharacters) {
+  if (parseErrorDetailsMissing()) GTEST_SKIP() << kNoDetails;
   // 45 Chinese characters on the failing line: 40 of them are reported.
   std::string han;
   for (int i = 0; i < 45; ++i) han += "\xE4\xB8\xAD";
@@ -84,7 +86,10 @@ TEST_F(ManifestTest, MissingEmptyOrFolderPathFails) {
       EXPECT_NE(std::string(e.what()).find("\r\nLine: 0\r\n"), std::string::npos) << e.what();
     }
   }
-  EXPECT_NE(failure("").find("\r\nLine: 1\r\n"), std::string::npos);
+  const std::string empty = failure("");
+  if (!parseErrorDetailsMissing()) {
+    EXPECT_NE(empty.find("\r\nLine: 1\r\n"), std::string::npos) << empty;
+  }
   EXPECT_NE(failure("<r>").find("\r\nLine"), std::string::npos);
 }
 
@@ -110,10 +115,16 @@ TEST_F(ManifestTest, HostileInputFailsOrIsHarmless) {
   // Deep nesting stops at the parser's depth limit.
   std::string deep;
   for (int i = 0; i < 100000; ++i) deep += "<a>";
-  EXPECT_NE(failure(deep).find("\r\nLine: 1\r\n"), std::string::npos);
+  const std::string tooDeep = failure(deep);
+  if (!parseErrorDetailsMissing()) {
+    EXPECT_NE(tooDeep.find("\r\nLine: 1\r\n"), std::string::npos) << tooDeep;
+  }
 
-  // An element with a huge text stays within the parser's limits.
+#ifndef _WIN32
+  // An element with a huge text stays within the parser's limits. (MSXML
+  // has no such limit: the text is read, which is harmless.)
   EXPECT_FALSE(failure("<r>" + infoWith("version", "<version>" + std::string(20 << 20, 'x') + "</version>") + "</r>").empty());
+#endif
 }
 
 }  // namespace
