@@ -51,6 +51,19 @@ check_artefact() {
   echo "UpdateOvexZNP.exe: $(stat -c %s "$EXE") bytes, imports: $(echo $dlls)"
 }
 
+# ---- an archive the Windows build wrote, tested by the Linux peers ----
+# The util_win_tests case on attributes keeps it: read-only flag, a folder
+# and file with Chinese names (code page 936).
+check_archive() {
+  local zip=$BUILD/win-written.zip
+  [[ -s $zip ]] || { echo "the Windows tests kept no archive ($zip)" >&2; return 1; }
+  unzip -tq "$zip" >/dev/null
+  7z t "$zip" >/dev/null
+  LANG=C.UTF-8 bsdtar --options hdrcharset=CP936 -tf "$zip" | grep -qx '数据/表一.frm'
+  unzip -Z "$zip" | grep -q '^-r--a-- .* ro\.txt$'
+  echo "archive written by the Windows build: accepted by unzip, 7z and bsdtar"
+}
+
 # Inside of a control, from the "rect NAME x y w h" lines of the window check.
 crop_control() {  # screenshot, check output, name
   local x y w h
@@ -126,7 +139,9 @@ wine_phase() {
   [[ -e $WINEPREFIX/system.reg ]] || wineboot -i >/dev/null 2>&1
   check_artefact
   start_db
-  (cd "$BUILD" && ctest --output-on-failure -j"$JOBS")
+  rm -f "$BUILD/win-written.zip"
+  (cd "$BUILD" && OVEX_WIN_KEEP_ARCHIVE=$BUILD/win-written.zip ctest --output-on-failure -j"$JOBS")
+  check_archive
   check_window
   echo "== Windows build passed"
 }
