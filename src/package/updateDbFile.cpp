@@ -88,6 +88,15 @@ std::string firstMissingFile(const std::string& from, const std::string& to, con
   return {};
 }
 
+// The copy passes over files it cannot write (a full disk); a working copy
+// that lacks part of the database must never go on to replace it.
+void checkWorkingCopy(const std::string& dbFolder, const std::string& workingCopy) {
+  const std::string missing = firstMissingFile(dbFolder, workingCopy);
+  if (!missing.empty())
+    throw OvexError("The working copy of the database is not complete: \"" + dbFolder + missing +
+                    "\" could not be copied to \"" + workingCopy + missing + "\"");
+}
+
 // Replaces db by the working copy and makes sure nothing of it was left out:
 // a db folder mixing old and new data files must not be taken for a success.
 void replaceDatabaseFolder(const std::string& dbFolder, const std::string& workingCopy) {
@@ -115,6 +124,7 @@ void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
   const std::string dbFolder = ovexZNPDir + "/db";
   emptyWorkingCopy(workingCopy);
   copyDirectoryTree(dbFolder, workingCopy);
+  checkWorkingCopy(dbFolder, workingCopy);
 
   TUpdateUtils::startExeProcess(workingCopy + "/bin/ovexsqld.exe");
   platform::sleepMs(kServerStartWaitMs);
