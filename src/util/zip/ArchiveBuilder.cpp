@@ -1,21 +1,19 @@
 #include "util/zip/ArchiveBuilder.h"
 
-#include <memory>
+#include <zlib.h>
+
+#include <optional>
 #include <unordered_map>
 
 #include "platform/Platform.h"
 #include "util/OvexError.h"
 #include "util/Screen.h"
+#include "util/zip/DeflatePipeline.h"
 #include "util/zip/NameCoding.h"
 #include "util/zip/ZipWriter.h"
 
 namespace zipio {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The file's DOS time, the precision in which entries carry it.
 std::time_t dosRounded(std::time_t t) {
@@ -23,69 +21,110 @@ std::time_t dosRounded(std::time_t t) {
   return ziptime::fromDos(d.date, d.time);
 }
 
+bool newer(const FoundFile& file, const CentralEntry& entry) {
+  const auto written = platform::lastWriteTime(file.path);
+  return written && dosRounded(*written) > ziptime::fromDos(entry.dosDate, entry.dosTime);
+}
+
+// One entry of the new archive: a file deflated in, an entry of the old
+// archive copied over, or a file that replaces an old entry (which is
+// copied after all when the file cannot be opened).
+struct Step {
+  std::optional<std::size_t> file;
+  const CentralEntry* old = nullptr;
+};
+
+std::vector<Step> plan(const std::vector<FoundFile>& files, const OldArchive* old) {
+  std::vector<Step> steps;
+  std::vector<bool> used(files.size(), false);
+  if (old) {
+    std::unordered_map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < files.size(); ++i) byName.emplace(zipname::foldAscii(files[i].name), i);
+    for (const CentralEntry& entry : old->entries) {
+      const std::string name = zipname::decode({entry.rawName, entry.extra, entry.flags, entry.versionMadeBy});
+      const auto match = byName.find(zipname::foldAscii(name));
+      Step step{std::nullopt, &entry};
+      if (match != byName.end() && !used[match->second]) {
+        used[match->second] = true;
+        if (newer(files[match->second], entry)) step.file = match->second;
+      }
+      steps.push_back(step);
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (!used[i]) steps.push_back({i, nullptr});
+  return steps;
+}
+
 class Builder {
  public:
-  explicit Builder(OutputFile& out) : writer_(out) {}
+  Builder(OutputFile& out, const std::vector<FoundFile>& files, const OldArchive* old, unsigned workers)
+      : writer_(out), out_(out), files_(files), old_(old), steps_(plan(files, old)),
+        pipeline_(pathsOf(steps_, files), workers, [] { screen::processMessages(); }) {}
+
+  void run() {
+    std::size_t job = 0;
+    for (const Step& step : steps_) {
+      if (step.file && add(files_[*step.file], job++)) continue;
+      if (step.old) writer_.copyEntry(old_->file, *step.old);
+    }
+    writer_.finish();
+  }
+
+ private:
+  static std::vector<std::string> pathsOf(const std::vector<Step>& steps, const std::vector<FoundFile>& files) {
+    std::vector<std::string> paths;
+    for (const Step& step : steps)
+      if (step.file) paths.push_back(files[*step.file].path);
+    return paths;
+  }
 
   // False when the file could not be opened (it is then left out).
-  bool add(const FoundFile& found) {
-    FilePtr in(platform::openDataFile(found.path, "rb"));
-    if (!in) return false;
-    std::setvbuf(in.get(), nullptr, _IONBF, 0);
+  bool add(const FoundFile& found, std::size_t job) {
+    platform::DataFileInfo info{0, 0};
+    if (!pipeline_.open(job, info)) return false;
     NewFile file;
     const zipname::StoredName stored = zipname::encode(found.name);
     file.storedName = stored.bytes;
     file.utf8Name = stored.utf8Flag;
-    const auto info = platform::dataFileInfo(in.get()).value_or(platform::DataFileInfo{0, 0});
     file.modified = ziptime::toDos(info.lastWrite);
     file.attributes = found.attributes;
     file.expectedSize = info.size;
-    writer_.addFile(in.get(), file, deflater_);
+    const bool writing = writer_.beginFile(file);
+    CompressedSizes sizes;
+    sizes.crc = static_cast<std::uint32_t>(crc32_z(0, nullptr, 0));
+    DeflatedBlock block;
+    while (pipeline_.next(job, block)) {
+      if (writing) out_.write(block.data.data(), block.data.size());
+      sizes.crc = static_cast<std::uint32_t>(crc32_combine(sizes.crc, block.crc, static_cast<z_off_t>(block.size)));
+      sizes.size += block.size;
+      sizes.compressedSize += block.data.size();
+    }
+    if (writing) writer_.endFile(sizes);
     return true;
   }
 
-  void merge(const std::vector<FoundFile>& files, const OldArchive& old) {
-    std::unordered_map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < files.size(); ++i) byName.emplace(zipname::foldAscii(files[i].name), i);
-    std::vector<bool> used(files.size(), false);
-    for (const CentralEntry& entry : old.entries) {
-      const std::string name = zipname::decode({entry.rawName, entry.extra, entry.flags, entry.versionMadeBy});
-      const auto match = byName.find(zipname::foldAscii(name));
-      if (match != byName.end() && !used[match->second]) {
-        used[match->second] = true;
-        if (newer(files[match->second], entry) && add(files[match->second])) continue;
-      }
-      writer_.copyEntry(old.file, entry);
-    }
-    for (std::size_t i = 0; i < files.size(); ++i)
-      if (!used[i]) add(files[i]);
-  }
-
-  void finish() { writer_.finish(); }
-
- private:
-  static bool newer(const FoundFile& file, const CentralEntry& entry) {
-    const auto written = platform::lastWriteTime(file.path);
-    return written && dosRounded(*written) > ziptime::fromDos(entry.dosDate, entry.dosTime);
-  }
-
   ZipWriter writer_;
-  Deflater deflater_;
+  OutputFile& out_;
+  const std::vector<FoundFile>& files_;
+  const OldArchive* old_;
+  std::vector<Step> steps_;
+  DeflatePipeline pipeline_;
 };
 
 }  // namespace
 
 void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old) {
+  buildArchive(path, files, old, DeflatePipeline::defaultWorkers());
+}
+
+void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
+                  unsigned workers) {
   OutputFile out(path);
   try {
     out.onBlockWritten([] { screen::processMessages(); });
-    Builder builder(out);
-    if (old) {
-      builder.merge(files, *old);
-    } else {
-      for (const FoundFile& f : files) builder.add(f);
-    }
-    builder.finish();
+    Builder builder(out, files, old, workers);
+    builder.run();
     out.close();
   } catch (const std::exception& e) {
     try {

@@ -16,7 +16,11 @@ struct OldArchive {
 };
 
 // Writes path; on any failure the partly written file is deleted and the
-// error (OvexError) passed on.
+// error (OvexError) passed on. Files are compressed by one worker thread
+// per processor; the archive's bytes are the same for any worker count.
 void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old);
+// The same with a given number of compressing threads (at least one).
+void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
+                  unsigned workers);
 
 }  // namespace zipio

@@ -79,12 +79,12 @@ std::string localHeader(const CentralEntry& e, bool zip64) {
 
 }  // namespace
 
-void ZipWriter::addFile(std::FILE* in, const NewFile& file, Deflater& deflater) {
-  if (file.storedName.size() > kMax16) return;  // a name the format cannot hold
+bool ZipWriter::beginFile(const NewFile& file) {
+  if (file.storedName.size() > kMax16) return false;
   CentralEntry e;
   e.localOffset = out_.offset();
-  const bool zip64Local = mayNeedZip64(file.expectedSize);
-  e.versionNeeded = (zip64Local || e.localOffset >= kMax32) ? kVersionZip64 : kVersionDefault;
+  currentZip64_ = mayNeedZip64(file.expectedSize);
+  e.versionNeeded = (currentZip64_ || e.localOffset >= kMax32) ? kVersionZip64 : kVersionDefault;
   e.versionMadeBy = kVersionMadeBy;
   e.flags = file.utf8Name ? kFlagUtf8 : 0;
   e.method = kMethodDeflate;
@@ -92,14 +92,19 @@ void ZipWriter::addFile(std::FILE* in, const NewFile& file, Deflater& deflater) 
   e.dosDate = file.modified.date;
   e.externalAttributes = file.attributes;
   e.rawName = file.storedName;
-  out_.write(localHeader(e, zip64Local));
-  const CompressedSizes sizes = deflater.compress(in, out_);
+  out_.write(localHeader(e, currentZip64_));
+  current_ = std::move(e);
+  return true;
+}
+
+void ZipWriter::endFile(const CompressedSizes& sizes) {
+  CentralEntry& e = current_;
   e.crc = sizes.crc;
   e.size = sizes.size;
   e.compressedSize = sizes.compressedSize;
-  if (!zip64Local && (e.size >= kMax32 || e.compressedSize >= kMax32))
-    throw OvexError("文件在压缩期间增大到 4 GB 以上：" + file.storedName);
-  out_.patch(e.localOffset, localHeader(e, zip64Local));
+  if (!currentZip64_ && (e.size >= kMax32 || e.compressedSize >= kMax32))
+    throw OvexError("文件在压缩期间增大到 4 GB 以上：" + e.rawName);
+  out_.patch(e.localOffset, localHeader(e, currentZip64_));
   written_.push_back(std::move(e));
 }
 

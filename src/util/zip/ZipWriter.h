@@ -7,11 +7,16 @@
 #include <vector>
 
 #include "util/zip/CentralDirectory.h"
-#include "util/zip/Deflater.h"
 #include "util/zip/DosTime.h"
 #include "util/zip/OutputFile.h"
 
 namespace zipio {
+
+struct CompressedSizes {
+  std::uint32_t crc = 0;
+  std::uint64_t size = 0;            // bytes read
+  std::uint64_t compressedSize = 0;  // bytes of deflate data
+};
 
 struct NewFile {
   std::string storedName;  // bytes as they go into the archive
@@ -25,8 +30,11 @@ class ZipWriter {
  public:
   explicit ZipWriter(OutputFile& out) : out_(out) {}
 
-  // Deflates the open file in as a new entry.
-  void addFile(std::FILE* in, const NewFile& file, Deflater& deflater);
+  // Starts a deflated entry: its local header. Its compressed data then
+  // goes to the output file, and endFile completes it. False, with nothing
+  // written, for a name the format cannot hold.
+  bool beginFile(const NewFile& file);
+  void endFile(const CompressedSizes& sizes);
   // Copies an entry of another archive over unchanged.
   void copyEntry(std::FILE* archive, const CentralEntry& entry);
   // Central directory and end records.
@@ -35,6 +43,8 @@ class ZipWriter {
  private:
   OutputFile& out_;
   std::vector<CentralEntry> written_;
+  CentralEntry current_;
+  bool currentZip64_ = false;
 };
 
 }  // namespace zipio

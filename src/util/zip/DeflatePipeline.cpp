@@ -1,0 +1,202 @@
+#include "util/zip/DeflatePipeline.h"
+
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "util/OvexError.h"
+#include "util/zip/BlockDeflater.h"
+
+namespace zipio {
+namespace {
+// How far ahead of the writer the workers may open files.
+constexpr std::size_t kWindow = 1024;
+constexpr auto kIdleInterval = std::chrono::milliseconds(50);
+}  // namespace
+
+struct DeflatePipeline::Job {
+  enum State { kWaiting, kOpen, kRead, kFailed };
+  std::string path;
+  State state = kWaiting;
+  std::FILE* file = nullptr;
+  platform::DataFileInfo info{0, 0};
+  std::vector<unsigned char> tail;  // the last bytes read, the next block's dictionary
+  int carry = -1;                   // a byte read ahead to find the end, or -1
+  std::size_t blocksRead = 0;
+  std::size_t blocksTaken = 0;
+  std::size_t blockCount = 0;  // known once the last block is read
+  std::map<std::size_t, DeflatedBlock> done;
+  std::exception_ptr error;
+
+  explicit Job(std::string p) : path(std::move(p)) {}
+  void close() {
+    if (file) std::fclose(file);
+    file = nullptr;
+  }
+};
+
+unsigned DeflatePipeline::defaultWorkers() {
+  const unsigned n = std::thread::hardware_concurrency();
+  return n == 0 ? 1 : n;
+}
+
+DeflatePipeline::DeflatePipeline(std::vector<std::string> paths, unsigned workers, std::function<void()> idle)
+    : idle_(std::move(idle)), workers_(workers == 0 ? 1 : workers) {
+  jobs_.reserve(paths.size());
+  for (std::string& p : paths) jobs_.emplace_back(std::move(p));
+  try {
+    for (unsigned i = 0; i < workers_; ++i) threads_.emplace_back([this] { work(); });
+  } catch (...) {
+    shutdown();
+    throw;
+  }
+}
+
+DeflatePipeline::~DeflatePipeline() { shutdown(); }
+
+void DeflatePipeline::shutdown() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  for (std::thread& t : threads_)
+    if (t.joinable()) t.join();
+  threads_.clear();
+  for (Job& job : jobs_) job.close();
+}
+
+// A worker starts another block while the budget allows. The writer's own
+// file may always go on by one block per worker beyond it, so that blocks
+// of later files that wait for it never stall it.
+bool DeflatePipeline::mayStart() const {
+  if (cursor_ >= jobs_.size() || cursor_ >= head_ + kWindow) return false;
+  if (buffered_ < kPipelineBudget) return true;
+  return cursor_ == head_ && buffered_ < kPipelineBudget + 2 * workers_ * kBlockBound;
+}
+
+void DeflatePipeline::openJob(Job& job) {
+  job.file = platform::openDataFile(job.path, "rb");
+  if (!job.file) {
+    job.state = Job::kFailed;
+    return;
+  }
+  std::setvbuf(job.file, nullptr, _IONBF, 0);
+  job.info = platform::dataFileInfo(job.file).value_or(platform::DataFileInfo{0, 0});
+  job.state = Job::kOpen;
+}
+
+// Reads the next block of job (called with the lock held: reads of one
+// file follow each other). One byte is read ahead to tell the last block.
+void DeflatePipeline::readBlock(Job& job, std::vector<unsigned char>& input, std::vector<unsigned char>& dictionary,
+                                std::size_t& index, bool& last) {
+  index = job.blocksRead++;
+  dictionary.swap(job.tail);
+  input.resize(kBlockSize + 1);
+  std::size_t have = 0;
+  if (job.carry >= 0) input[have++] = static_cast<unsigned char>(job.carry);
+  have += std::fread(input.data() + have, 1, input.size() - have, job.file);
+  if (std::ferror(job.file)) throw OvexError("读取文件失败");
+  last = have <= kBlockSize;
+  job.carry = last ? -1 : input[kBlockSize];
+  input.resize(last ? have : kBlockSize);
+  const std::size_t keep = input.size() < kDictionarySize ? input.size() : kDictionarySize;
+  job.tail.assign(input.end() - static_cast<std::ptrdiff_t>(keep), input.end());
+  if (last) {
+    job.close();
+    job.blockCount = job.blocksRead;
+    job.state = Job::kRead;
+  }
+}
+
+void DeflatePipeline::work() {
+  std::unique_ptr<BlockDeflater> deflater;
+  std::vector<unsigned char> input, dictionary;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return stop_ || cursor_ >= jobs_.size() || mayStart(); });
+    if (stop_ || cursor_ >= jobs_.size()) return;
+    Job& job = jobs_[cursor_];
+    std::size_t index = 0;
+    bool last = false;
+    try {
+      if (job.state == Job::kWaiting) openJob(job);
+      if (job.state == Job::kFailed) {
+        ++cursor_;
+        changed_.notify_all();
+        continue;
+      }
+      readBlock(job, input, dictionary, index, last);
+    } catch (...) {
+      job.error = std::current_exception();
+      job.close();
+      ++cursor_;
+      changed_.notify_all();
+      continue;
+    }
+    if (last) ++cursor_;
+    buffered_ += kBlockBound;
+    lock.unlock();
+    DeflatedBlock block;
+    std::exception_ptr error;
+    try {
+      if (!deflater) deflater = std::make_unique<BlockDeflater>();
+      deflater->compress(dictionary, input, last, block.data);
+      block.crc = static_cast<std::uint32_t>(crc32_z(crc32_z(0, nullptr, 0), input.data(), input.size()));
+      block.size = input.size();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    lock.lock();
+    buffered_ -= kBlockBound;
+    if (error) {
+      job.error = error;
+    } else {
+      buffered_ += block.data.size();
+      job.done.emplace(index, std::move(block));
+    }
+    changed_.notify_all();
+  }
+}
+
+template <class Ready>
+void DeflatePipeline::waitFor(std::unique_lock<std::mutex>& lock, Ready ready) {
+  while (!changed_.wait_for(lock, kIdleInterval, ready)) {
+    if (!idle_) continue;
+    lock.unlock();
+    idle_();
+    lock.lock();
+  }
+}
+
+bool DeflatePipeline::open(std::size_t i, platform::DataFileInfo& info) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  head_ = i;
+  changed_.notify_all();
+  Job& job = jobs_[i];
+  waitFor(lock, [&] { return job.state != Job::kWaiting || job.error; });
+  if (job.error) std::rethrow_exception(job.error);
+  info = job.info;
+  return job.state != Job::kFailed;
+}
+
+bool DeflatePipeline::next(std::size_t i, DeflatedBlock& block) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  Job& job = jobs_[i];
+  const std::size_t index = job.blocksTaken;
+  waitFor(lock, [&] {
+    return job.error || job.done.count(index) || (job.state == Job::kRead && index == job.blockCount);
+  });
+  if (job.error) std::rethrow_exception(job.error);
+  const auto found = job.done.find(index);
+  if (found == job.done.end()) return false;
+  block = std::move(found->second);
+  job.done.erase(found);
+  ++job.blocksTaken;
+  buffered_ -= block.data.size();
+  changed_.notify_all();
+  return true;
+}
+
+}  // namespace zipio
