@@ -1,6 +1,8 @@
 // Times runSqlFile on a script of single-line INSERT statements against the
 // command-line client fed the same script (mariadb --force), on one server.
 //   bench_sqlrunner [statements]     (default 20000)
+//   bench_sqlrunner statements runs  one line per run and tool for bench/run:
+//                                    "runSqlFile|mariadb WALL CPU", durable server
 #include <sys/resource.h>
 
 #include <chrono>
@@ -110,8 +112,46 @@ int run(int statements) {
   return 0;
 }
 
+// Each run: both tools in turn on a fresh table, the order alternating.
+int runRaw(int statements, int runs) {
+  TempDir dir;
+  MariaDbServer server(dir.path());
+  server.start();
+  const std::string script = dir / "bench.sql";
+  writeFile(script, makeScript(statements));
+  const std::string client = "mariadb --no-defaults --force -uovex_znp -pmwqzrv@4817 -h127.0.0.1 "
+                             "--protocol=TCP -P53306 --default-character-set=gbk ovex_znp < " +
+                             shellQuote(script) + " >/dev/null";
+  auto ours = [&] {
+    resetTable(server);
+    const Sample s = measureOnce(RUSAGE_SELF, [&] { runSqlFile(script); });
+    requireRows(server, statements);
+    std::printf("runSqlFile %.3f %.3f\n", s.wall, s.cpu);
+  };
+  auto peer = [&] {
+    resetTable(server);
+    const Sample s = measureOnce(RUSAGE_CHILDREN, [&] {
+      if (runCommand(client).status != 0) std::exit(1);
+    });
+    requireRows(server, statements);
+    std::printf("mariadb %.3f %.3f\n", s.wall, s.cpu);
+  };
+  for (int r = 0; r < runs; ++r) {
+    if (r % 2 == 0) {
+      ours();
+      peer();
+    } else {
+      peer();
+      ours();
+    }
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
   try {
+    if (argc > 2) return runRaw(std::stoi(argv[1]), std::stoi(argv[2]));
     return run(argc > 1 ? std::stoi(argv[1]) : 20000);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_sqlrunner: %s\n", e.what());
