@@ -153,7 +153,7 @@ void DeflatePipeline::work() {
     if (error) {
       job.error = error;
     } else {
-      buffered_ += block.data.size();
+      buffered_ += block.data.capacity();
       job.done.emplace(index, std::move(block));
     }
     changed_.notify_all();
@@ -194,7 +194,7 @@ bool DeflatePipeline::next(std::size_t i, DeflatedBlock& block) {
   block = std::move(found->second);
   job.done.erase(found);
   ++job.blocksTaken;
-  buffered_ -= block.data.size();
+  buffered_ -= block.data.capacity();
   changed_.notify_all();
   return true;
 }

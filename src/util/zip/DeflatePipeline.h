@@ -64,7 +64,7 @@ class DeflatePipeline {
   std::condition_variable changed_;
   std::size_t cursor_ = 0;    // the job whose blocks are read next
   std::size_t head_ = 0;      // the job the writer takes
-  std::size_t buffered_ = 0;  // compressed bytes held (or reserved)
+  std::size_t buffered_ = 0;  // memory of compressed blocks held (or reserved)
   bool stop_ = false;
   std::vector<std::thread> threads_;
 };
