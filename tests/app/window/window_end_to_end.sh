@@ -255,7 +255,8 @@ expect "the upgrade leaves the server stopped" not_running "$K/db/bin/ovexsqld.e
 
 # The database changes, seen after starting the server again.
 (setsid "$K/db/bin/ovexsqld.exe" </dev/null >/dev/null 2>&1 &)
-wait_for 120 database_up || fail "the server did not come back"
+wait_for 120 database_up ||
+  fail "the server did not come back; port 53306 serves: $(sql "SELECT @@datadir" 2>&1 | tail -1)"
 expect "scripts ran in name order" equal "$(sql "SELECT name FROM ovex_znp.run_order ORDER BY seq")" \
   "$(printf '10.sql\n2.sql\n中文值')"
 expect "database version recorded" equal "$(sql "SELECT SJKBBH FROM ovex_znp.sys_rjbbxx")" 3.0.1
