@@ -17,16 +17,16 @@ BlockDeflater::BlockDeflater() : state_(std::make_unique<State>()) {
 
 BlockDeflater::~BlockDeflater() { deflateEnd(&state_->z); }
 
-void BlockDeflater::compress(const std::vector<unsigned char>& dictionary, const std::vector<unsigned char>& data,
-                             bool last, std::vector<unsigned char>& out) {
+void BlockDeflater::compress(const std::vector<unsigned char>& dictionary, const unsigned char* data,
+                             std::size_t size, bool last, std::vector<unsigned char>& out) {
   z_stream& z = state_->z;
   if (deflateReset(&z) != Z_OK) throw OvexError("压缩失败");
   if (!dictionary.empty() &&
       deflateSetDictionary(&z, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
     throw OvexError("压缩失败");
-  out.resize(deflateBound(&z, static_cast<uLong>(data.size())) + 16);
-  z.next_in = const_cast<Bytef*>(data.data());
-  z.avail_in = static_cast<uInt>(data.size());
+  out.resize(deflateBound(&z, static_cast<uLong>(size)) + 16);
+  z.next_in = const_cast<Bytef*>(data);
+  z.avail_in = static_cast<uInt>(size);
   const int flush = last ? Z_FINISH : Z_SYNC_FLUSH;
   std::size_t produced = 0;
   for (;;) {

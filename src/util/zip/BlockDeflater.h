@@ -25,9 +25,10 @@ class BlockDeflater {
   BlockDeflater(const BlockDeflater&) = delete;
   BlockDeflater& operator=(const BlockDeflater&) = delete;
 
-  // Replaces out with the compressed block; dictionary holds the bytes
-  // before data (empty for the first block). Raises OvexError on failure.
-  void compress(const std::vector<unsigned char>& dictionary, const std::vector<unsigned char>& data, bool last,
+  // Replaces out with the compressed block of size bytes; dictionary holds
+  // the bytes before them (empty for the first block). Raises OvexError on
+  // failure.
+  void compress(const std::vector<unsigned char>& dictionary, const unsigned char* data, std::size_t size, bool last,
                 std::vector<unsigned char>& out);
 
  private:

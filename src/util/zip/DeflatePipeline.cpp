@@ -23,6 +23,7 @@ struct DeflatePipeline::Job {
   platform::DataFileInfo info{0, 0};
   std::vector<unsigned char> tail;  // the last bytes read, the next block's dictionary
   int carry = -1;                   // a byte read ahead to find the end, or -1
+  bool busy = false;  // a worker is reading it
   std::size_t blocksRead = 0;
   std::size_t blocksTaken = 0;
   std::size_t blockCount = 0;  // known once the last block is read
@@ -76,78 +77,92 @@ bool DeflatePipeline::mayStart() const {
   return cursor_ == head_ && buffered_ < kPipelineBudget + 2 * workers_ * kBlockBound;
 }
 
-void DeflatePipeline::openJob(Job& job) {
+// The reading side of a job (its file, tail, carry and block count) is
+// used only by the one worker that holds it busy, outside the lock; what
+// the writer looks at is set under the lock.
+bool DeflatePipeline::openJob(Job& job, platform::DataFileInfo& info) {
   job.file = platform::openDataFile(job.path, "rb");
-  if (!job.file) {
-    job.state = Job::kFailed;
-    return;
-  }
+  if (!job.file) return false;
   std::setvbuf(job.file, nullptr, _IONBF, 0);
-  job.info = platform::dataFileInfo(job.file).value_or(platform::DataFileInfo{0, 0});
-  job.state = Job::kOpen;
+  info = platform::dataFileInfo(job.file).value_or(platform::DataFileInfo{0, 0});
+  return true;
 }
 
-// Reads the next block of job (called with the lock held: reads of one
-// file follow each other). One byte is read ahead to tell the last block.
-void DeflatePipeline::readBlock(Job& job, std::vector<unsigned char>& input, std::vector<unsigned char>& dictionary,
-                                std::size_t& index, bool& last) {
-  index = job.blocksRead++;
+// Reads the next block of job into input (kBlockSize + 1 bytes long) and
+// gives its length; one byte is read ahead to tell the last block.
+std::size_t DeflatePipeline::readBlock(Job& job, std::vector<unsigned char>& input,
+                                       std::vector<unsigned char>& dictionary, bool& last) {
   dictionary.swap(job.tail);
-  input.resize(kBlockSize + 1);
   std::size_t have = 0;
   if (job.carry >= 0) input[have++] = static_cast<unsigned char>(job.carry);
   have += std::fread(input.data() + have, 1, input.size() - have, job.file);
   if (std::ferror(job.file)) throw OvexError("读取文件失败");
   last = have <= kBlockSize;
   job.carry = last ? -1 : input[kBlockSize];
-  input.resize(last ? have : kBlockSize);
-  const std::size_t keep = input.size() < kDictionarySize ? input.size() : kDictionarySize;
-  job.tail.assign(input.end() - static_cast<std::ptrdiff_t>(keep), input.end());
-  if (last) {
-    job.close();
-    job.blockCount = job.blocksRead;
-    job.state = Job::kRead;
-  }
+  const std::size_t length = last ? have : kBlockSize;
+  const std::size_t keep = length < kDictionarySize ? length : kDictionarySize;
+  job.tail.assign(input.begin() + static_cast<std::ptrdiff_t>(length - keep),
+                  input.begin() + static_cast<std::ptrdiff_t>(length));
+  ++job.blocksRead;
+  if (last) job.close();
+  return length;
 }
 
 void DeflatePipeline::work() {
   std::unique_ptr<BlockDeflater> deflater;
-  std::vector<unsigned char> input, dictionary;
+  std::vector<unsigned char> input(kBlockSize + 1), dictionary;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return stop_ || cursor_ >= jobs_.size() || mayStart(); });
+    changed_.wait(lock, [this] { return stop_ || cursor_ >= jobs_.size() || (!jobs_[cursor_].busy && mayStart()); });
     if (stop_ || cursor_ >= jobs_.size()) return;
     Job& job = jobs_[cursor_];
-    std::size_t index = 0;
-    bool last = false;
-    try {
-      if (job.state == Job::kWaiting) openJob(job);
-      if (job.state == Job::kFailed) {
-        ++cursor_;
-        changed_.notify_all();
-        continue;
-      }
-      readBlock(job, input, dictionary, index, last);
-    } catch (...) {
-      job.error = std::current_exception();
-      job.close();
-      ++cursor_;
-      changed_.notify_all();
-      continue;
-    }
-    if (last) ++cursor_;
+    job.busy = true;
     buffered_ += kBlockBound;
+    const bool opening = job.state == Job::kWaiting;
     lock.unlock();
-    DeflatedBlock block;
+
+    platform::DataFileInfo info{0, 0};
+    bool opened = true, last = false;
+    std::size_t length = 0;
+    const std::size_t index = job.blocksRead;
     std::exception_ptr error;
     try {
+      if (opening) opened = openJob(job, info);
+      if (opened) length = readBlock(job, input, dictionary, last);
+    } catch (...) {
+      error = std::current_exception();
+      job.close();
+    }
+
+    lock.lock();
+    job.busy = false;
+    if (opening) {
+      job.state = opened ? Job::kOpen : Job::kFailed;
+      job.info = info;
+    }
+    if (!opened || error || last) ++cursor_;
+    if (last) {
+      job.blockCount = job.blocksRead;
+      job.state = Job::kRead;
+    }
+    if (error) job.error = error;
+    changed_.notify_all();
+    if (!opened || error) {
+      buffered_ -= kBlockBound;
+      continue;
+    }
+    lock.unlock();
+
+    DeflatedBlock block;
+    try {
       if (!deflater) deflater = std::make_unique<BlockDeflater>();
-      deflater->compress(dictionary, input, last, block.data);
-      block.crc = static_cast<std::uint32_t>(crc32_z(crc32_z(0, nullptr, 0), input.data(), input.size()));
-      block.size = input.size();
+      deflater->compress(dictionary, input.data(), length, last, block.data);
+      block.crc = static_cast<std::uint32_t>(crc32_z(crc32_z(0, nullptr, 0), input.data(), length));
+      block.size = length;
     } catch (...) {
       error = std::current_exception();
     }
+
     lock.lock();
     buffered_ -= kBlockBound;
     if (error) {

@@ -51,9 +51,9 @@ class DeflatePipeline {
   void work();
   void shutdown();
   bool mayStart() const;
-  void openJob(Job& job);
-  void readBlock(Job& job, std::vector<unsigned char>& input, std::vector<unsigned char>& dictionary,
-                 std::size_t& index, bool& last);
+  static bool openJob(Job& job, platform::DataFileInfo& info);
+  static std::size_t readBlock(Job& job, std::vector<unsigned char>& input, std::vector<unsigned char>& dictionary,
+                               bool& last);
   template <class Ready>
   void waitFor(std::unique_lock<std::mutex>& lock, Ready ready);
 
