@@ -183,7 +183,8 @@ other_picture() { ! same_picture "$1" "$2"; }
 # name: wait until no other installation's programs run (another run may
 # still be going away) and the server's port is free.
 alone() {
-  ! pgrep -x OvexZNP.exe >/dev/null && ! pgrep -x ovexsqld.exe >/dev/null &&
+  local live=D,R,S,T  # a zombie left by another run counts as gone
+  ! pgrep -x -r "$live" OvexZNP.exe >/dev/null && ! pgrep -x -r "$live" ovexsqld.exe >/dev/null &&
     ! (exec 3<>/dev/tcp/127.0.0.1/53306) 2>/dev/null
 }
 wait_for 600 alone || fail "another client installation keeps running"
