@@ -54,12 +54,24 @@ bool runAndKill(const std::string& workDir, const std::string& option, int delay
   return true;
 }
 
-int timedRun(const std::string& workDir, const std::string& option, int* status, std::string* output) {
+int timedRun(const std::string& workDir, const std::string& option, int* status, std::string* output,
+             const std::function<void(int ms)>& watch) {
   const std::string log = fs::temp_directory_path() / ("reliability-run-" + std::to_string(getpid()) + ".log");
   const auto start = std::chrono::steady_clock::now();
+  const auto elapsed = [&start] {
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+  };
   const pid_t pid = startTool(workDir, option, log);
   int raw = 0;
-  waitpid(pid, &raw, 0);
+  if (watch) {
+    while (waitpid(pid, &raw, WNOHANG) != pid) {
+      watch(elapsed());
+      usleep(1000);
+    }
+  } else {
+    waitpid(pid, &raw, 0);
+  }
   const auto took = std::chrono::steady_clock::now() - start;
   *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   *output = readFile(log);
@@ -130,17 +142,37 @@ void stopServers(const std::string& root) {
   waitUntil([] { return runCommand("ss -ltn | grep -q ':53306 '").status != 0; }, 30000);
 }
 
+namespace {
+
+bool soleInstallation(const std::string& root) {
+  for (const auto& p : platform::listProcesses()) {
+    if (p.name != "ovexsqld.exe" && p.name != "OvexZNP.exe" && p.name != "Parvia管理系统(纳税人端).exe") continue;
+    const auto path = platform::processPath(static_cast<std::int32_t>(p.pid));
+    if (path && path->rfind(root, 0) != 0) return false;
+  }
+  return true;
+}
+
+std::string rootOf(const Sandbox& box) { return fs::path(box.client()).parent_path().string() + "/"; }
+
+}  // namespace
+
 bool waitUntilSoleInstallation(const Sandbox& box, int timeoutMs) {
-  const std::string root = fs::path(box.client()).parent_path().string() + "/";
-  const auto sole = [&root] {
-    for (const auto& p : platform::listProcesses()) {
-      if (p.name != "ovexsqld.exe" && p.name != "OvexZNP.exe" && p.name != "Parvia管理系统(纳税人端).exe") continue;
-      const auto path = platform::processPath(static_cast<std::int32_t>(p.pid));
-      if (path && path->rfind(root, 0) != 0) return false;
-    }
-    return true;
-  };
-  return waitUntil(sole, timeoutMs);
+  const std::string root = rootOf(box);
+  return waitUntil([&root] { return soleInstallation(root); }, timeoutMs);
+}
+
+ForeignWatch::ForeignWatch(const Sandbox& box)
+    : thread_([this, root = rootOf(box)] {
+        while (!stop_) {
+          if (!soleInstallation(root)) seen_ = true;
+          usleep(20000);
+        }
+      }) {}
+
+ForeignWatch::~ForeignWatch() {
+  stop_ = true;
+  thread_.join();
 }
 
 void restartClientAndServer(const Sandbox& box) {

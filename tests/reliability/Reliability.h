@@ -2,8 +2,11 @@
 // What the reliability tests share: starting the tool and killing it at a
 // chosen moment, checking the backup archives, and doing what an operator
 // does after an interruption (start the client and its server again).
+#include <atomic>
+#include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Sandbox.h"
@@ -13,8 +16,10 @@ namespace reliability {
 // Starts "UpdateOvexZNP <option>" in workDir, kills it with SIGKILL after
 // delayMs (unless it ended before) and returns whether it was killed.
 bool runAndKill(const std::string& workDir, const std::string& option, int delayMs);
-// Runs the command to its end and returns how long it took, in ms.
-int timedRun(const std::string& workDir, const std::string& option, int* status, std::string* output);
+// Runs the command to its end and returns how long it took, in ms;
+// watch, when given, is called every few ms with the time so far.
+int timedRun(const std::string& workDir, const std::string& option, int* status, std::string* output,
+             const std::function<void(int ms)>& watch = {});
 
 // The backup archives under a final name (ovex_znp_data_*.zip) in a folder.
 std::vector<std::string> finalArchives(const std::string& folder);
@@ -36,6 +41,22 @@ void restartClientAndServer(const testsupport::Sandbox& box);
 // until every client and server process on the machine is the sandbox's
 // own (other tests may run theirs). False when that did not happen in time.
 bool waitUntilSoleInstallation(const testsupport::Sandbox& box, int timeoutMs = 300000);
+
+// Watches, on its own thread, for client or server processes of another
+// installation (another test on this machine) while it lives; the tool and
+// the checks would then talk to the wrong server, so that the step proves
+// nothing.
+class ForeignWatch {
+ public:
+  explicit ForeignWatch(const testsupport::Sandbox& box);
+  ~ForeignWatch();
+  bool seen() const { return seen_; }
+
+ private:
+  std::atomic<bool> seen_{false};
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
 
 // Writes an upgrade package for version into work/update (the only one).
 void makePackage(const testsupport::Sandbox& box, const std::string& version);

@@ -23,6 +23,7 @@ using namespace testsupport;
 namespace {
 
 constexpr int kKillPoints = 16;
+constexpr int kReplacementPoints = 6;
 const char kBackupDone[] = "            备份成功            ";
 const char kUpgradeDone[] = "       升级完成            ";
 
@@ -40,6 +41,23 @@ class ArchiveWatch {
  private:
   std::set<std::pair<std::string, std::uintmax_t>> seen_;
 };
+
+const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，请先运行....";
+
+// Runs the command to its end. Other tests on this machine may end every
+// server stand-in by name (the tool itself does); when the client or the
+// server was found not running, they are started again and the run repeated.
+int runToEnd(const Sandbox& box, const std::string& option, int* status, std::string* output,
+             const std::function<void(int ms)>& watch = {}) {
+  int ms = 0;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (!waitUntilSoleInstallation(box)) ADD_FAILURE() << "another test's client or server stays";
+    ms = timedRun(box.work(), option, status, output, watch);
+    if (output->find(kNotRunning) == std::string::npos) break;
+    restartClientAndServer(box);
+  }
+  return ms;
+}
 
 int killDelay(int fullMs, int point) { return fullMs * (2 * point + 1) / (2 * kKillPoints); }
 
@@ -68,8 +86,7 @@ TEST(Interruption, KilledBackupLeavesOnlyCompleteArchivesAndRunsAgain) {
   const std::string local = f.box.work() + "/数据备份";
   int status = 0;
   std::string output;
-  ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
-  const int fullMs = timedRun(f.box.work(), "--backup", &status, &output);
+  const int fullMs = runToEnd(f.box, "--backup", &status, &output);
   ASSERT_EQ(status, 0) << output;
   ASSERT_TRUE(waitForDatabase(60000));
 
@@ -85,8 +102,7 @@ TEST(Interruption, KilledBackupLeavesOnlyCompleteArchivesAndRunsAgain) {
 
     restartClientAndServer(f.box);
     EXPECT_EQ(invoiceRows(f.box), rows);
-    ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
-    timedRun(f.box.work(), "--backup", &status, &output);
+    runToEnd(f.box, "--backup", &status, &output);
     EXPECT_EQ(status, 0) << output;
     EXPECT_EQ(output, std::string(kBackupDone) + "\n");
     ASSERT_TRUE(waitForDatabase(60000));
@@ -112,16 +128,30 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
   makePackage(f.box, version);
   int status = 0;
   std::string output;
-  ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
-  const int fullMs = timedRun(f.box.work(), "--upgrade", &status, &output);
+  // The measured run also notes when the db folder is being replaced (its
+  // server program is missing), so that further kills land in that step.
+  int replaceFrom = -1, replaceTo = -1;
+  const std::string dbServer = K + "/db/bin/ovexsqld.exe";
+  const int fullMs = runToEnd(f.box, "--upgrade", &status, &output, [&](int ms) {
+    const bool present = fs::exists(dbServer);
+    if (!present && replaceFrom < 0) replaceFrom = ms;
+    if (present && replaceFrom >= 0 && replaceTo < 0) replaceTo = ms;
+  });
   ASSERT_EQ(status, 0) << output;
   restartClientAndServer(f.box);
   ASSERT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), version + "\n");
 
   ArchiveWatch archives;
-  int killed = 0, midReplacement = 0, newDb = 0;
-  for (int point = 0; point < kKillPoints; ++point) {
-    const int delay = killDelay(fullMs, point);
+  std::vector<int> delays;
+  for (int point = 0; point < kKillPoints; ++point) delays.push_back(killDelay(fullMs, point));
+  if (replaceFrom >= 0) {
+    if (replaceTo < replaceFrom) replaceTo = replaceFrom + 100;
+    for (int k = 0; k < kReplacementPoints; ++k)
+      delays.push_back(replaceFrom - 40 + (replaceTo - replaceFrom + 80) * k / (kReplacementPoints - 1));
+  }
+  int killed = 0, midReplacement = 0, newDb = 0, disturbed = 0;
+  for (size_t point = 0; point < delays.size(); ++point) {
+    const int delay = delays[point];
     SCOPED_TRACE("upgrade killed after " + std::to_string(delay) + " ms of " + std::to_string(fullMs));
     const std::string previous = version;
     version = "3.1." + std::to_string(point);
@@ -132,6 +162,7 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
     const auto oldDb = fileSizes(f.box.client() + "/db");
 
     ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
+    ForeignWatch foreign(f.box);
     killed += runAndKill(f.box.work(), "--upgrade", delay);
 
     // Configuration files: the old or the new one, whole.
@@ -158,21 +189,39 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
       ++newDb;
     }
 
+    if (foreign.seen()) {
+      // Another installation's server was about: what the database reads
+      // say is not about this one. Bring this one up to date and go on.
+      ++disturbed;
+      std::cout << "kill point " << delay << " ms disturbed by another test's installation\n";
+      restartClientAndServer(f.box);
+      runToEnd(f.box, "--upgrade", &status, &output);
+      restartClientAndServer(f.box);
+      continue;
+    }
     restartClientAndServer(f.box);
     EXPECT_EQ(invoiceRows(f.box), rows);
     const std::string dbVersion = f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx");
     EXPECT_TRUE(dbVersion == previous + "\n" || dbVersion == version + "\n") << dbVersion;
 
-    ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
-    timedRun(f.box.work(), "--upgrade", &status, &output);
+    runToEnd(f.box, "--upgrade", &status, &output);
+    restartClientAndServer(f.box);
+    if (foreign.seen()) {
+      ++disturbed;
+      std::cout << "kill point " << delay << " ms: the rerun was disturbed by another test's installation\n";
+      continue;
+    }
     EXPECT_EQ(status, 0) << output;
     EXPECT_NE(output.find(kUpgradeDone), std::string::npos) << output;
-    restartClientAndServer(f.box);
     EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), version + "\n");
     EXPECT_EQ(invoiceRows(f.box), rows);
     EXPECT_NE(readFile(f.box.serviceIni()).find("\r\nCurrentVersion=" + version + "\r\n"), std::string::npos);
   }
-  std::cout << "upgrade: " << killed << " of " << kKillPoints << " runs killed, full run " << fullMs << " ms, "
-            << midReplacement << " during the db replacement, " << newDb << " after it\n";
-  EXPECT_GE(killed, kKillPoints - 1);
+  std::cout << "upgrade: " << killed << " of " << delays.size() << " runs killed, full run " << fullMs
+            << " ms, db replaced from " << replaceFrom << " to " << replaceTo << " ms; " << midReplacement
+            << " kills during the db replacement, " << newDb << " after it, " << disturbed
+            << " disturbed by other tests\n";
+  EXPECT_GE(killed, static_cast<int>(delays.size()) - 2);
+  EXPECT_LE(disturbed, static_cast<int>(delays.size()) / 2) << "too busy a machine to tell";
+  EXPECT_GE(replaceFrom, 0) << "the measured run never replaced the db folder";
 }
