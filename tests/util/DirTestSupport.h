@@ -16,21 +16,8 @@ namespace fs = std::filesystem;
 using testsupport::readFile;
 using testsupport::writeFile;
 
-// Makes a file immune to deletion and writing, even by root. False where the
-// file system has no such flag.
-inline bool makeImmutable(const std::string& path) {
-  return testsupport::runCommand("chattr +i " + testsupport::shellQuote(path)).status == 0;
-}
-
-// The text of the OvexError that f raises, or "(none)".
-inline std::string errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const OvexError& e) {
-    return e.what();
-  }
-  return "(none)";
-}
+using testsupport::makeImmutable;
+using testsupport::errorOf;
 
 inline mode_t modeOf(const std::string& path) {
   struct stat st {};

@@ -13,17 +13,7 @@ namespace configtest {
 using testsupport::readFile;
 using testsupport::writeFile;
 
-inline bool makeImmutable(const std::string& path) {
-  return testsupport::runCommand("chattr +i " + testsupport::shellQuote(path)).status == 0;
-}
-
-inline std::string errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const OvexError& e) {
-    return e.what();
-  }
-  return "(none)";
-}
+using testsupport::makeImmutable;
+using testsupport::errorOf;
 
 }  // namespace configtest
