@@ -1,11 +1,14 @@
 // TUpdateUtils::unzip: unpacks a Zip archive into a folder. Per-entry
 // failures are skipped; anything else ends the walk with false.
 #include <memory>
+#include <optional>
+#include <thread>
 #include <unordered_set>
 
 #include "platform/Platform.h"
 #include "util/OvexError.h"
 #include "util/TUpdateUtils.h"
+#include "util/zip/BackgroundWriter.h"
 #include "util/zip/CentralDirectory.h"
 #include "util/zip/DosTime.h"
 #include "util/zip/Inflater.h"
@@ -61,6 +64,23 @@ class FileSink : public zipio::ByteSink {
   std::FILE* file_;
 };
 
+// Entries at least this large are written on a second thread while the
+// next blocks are inflated, when the machine has more than one core.
+constexpr std::uint64_t kBackgroundWriteSize = 4u << 20;
+
+// The background writer of one unzip call, started with its first large entry.
+class LargeFileWriter {
+ public:
+  zipio::BackgroundWriter* forEntry(const zipio::CentralEntry& e) {
+    if (e.size < kBackgroundWriteSize || std::thread::hardware_concurrency() < 2) return nullptr;
+    if (!writer_) writer_.emplace();
+    return &*writer_;
+  }
+
+ private:
+  std::optional<zipio::BackgroundWriter> writer_;
+};
+
 void checkExtractable(const zipio::CentralEntry& e) {
   if (e.flags & (zipfmt::kFlagEncrypted | zipfmt::kFlagStrongEncryption)) throw EntryFailure{};
   if ((e.versionNeeded & 0xFF) >= 64) throw EntryFailure{};
@@ -75,7 +95,27 @@ void checkReplaceable(const std::string& target) {
     throw EntryFailure{};
 }
 
-void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::string& target) {
+// Inflates the entry into out: on the background writer when one is given.
+bool inflateInto(std::FILE* archive, const zipio::CentralEntry& e, std::FILE* out, zipio::BackgroundWriter* background) {
+  bool ok = false;
+  try {
+    if (background) {
+      background->start(out);
+      ok = zipio::inflateEntry(archive, e, *background) == e.crc;
+    } else {
+      FileSink sink(out);
+      ok = zipio::inflateEntry(archive, e, sink) == e.crc;
+    }
+  } catch (const OvexError&) {
+    ok = false;
+  }
+  // Every queued block has reached the file (or failed) before it is closed.
+  if (background && !background->finish()) ok = false;
+  return ok;
+}
+
+void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::string& target,
+                LargeFileWriter& large) {
   checkExtractable(e);
   std::uint64_t dataStart = 0;
   try {
@@ -88,14 +128,8 @@ void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::str
   FilePtr out(platform::openDataFile(target, "wb"));
   if (!out) throw EntryFailure{};
   std::setvbuf(out.get(), nullptr, _IONBF, 0);  // the decoders hand over large blocks
-  bool ok = true;
-  try {
-    FileSink sink(out.get());
-    // Data that does not match its checksum is damaged data too.
-    ok = zipio::inflateEntry(archive, e, sink) == e.crc;
-  } catch (const OvexError&) {
-    ok = false;
-  }
+  // Data that does not match its checksum is damaged data too.
+  bool ok = inflateInto(archive, e, out.get(), large.forEntry(e));
   ok = std::fclose(out.release()) == 0 && ok;
   if (!ok) {
     platform::removeFileEntry(target);
@@ -110,7 +144,8 @@ void setTimeAndAttributes(const zipio::CentralEntry& e, const std::string& targe
   platform::setFileAttributes(target, e.externalAttributes & kept);
 }
 
-void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::string& base, KnownFolders& known) {
+void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::string& base, KnownFolders& known,
+                 LargeFileWriter& large) {
   const std::string name = zipname::decode({e.rawName, e.extra, e.flags, e.versionMadeBy});
   const bool folder = (!name.empty() && (name.back() == '/' || name.back() == '\\')) ||
                       (e.externalAttributes & platform::kAttrDirectory);
@@ -125,7 +160,7 @@ void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::st
       throw EntryFailure{};
     }
   } else {
-    unpackFile(archive, e, target);
+    unpackFile(archive, e, target, large);
   }
   setTimeAndAttributes(e, target, folder);
 }
@@ -142,9 +177,10 @@ bool unzip(const std::string& zipFile, const std::string& destDir) {
     std::string base = destDir;
     while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
     KnownFolders known;
+    LargeFileWriter large;
     for (const zipio::CentralEntry& e : entries) {
       try {
-        unpackEntry(archive.get(), e, base, known);
+        unpackEntry(archive.get(), e, base, known, large);
       } catch (const EntryFailure&) {
       }
     }
