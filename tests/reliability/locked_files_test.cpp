@@ -25,9 +25,6 @@ const char kWithoutOverride[] =
 
 bool canDropCapabilities() { return geteuid() == 0 && commandExists("setpriv"); }
 
-bool makeImmutable(const std::string& path) {
-  return runCommand("chattr +i " + shellQuote(path)).status == 0;
-}
 void makeMutable(const std::string& path) { runCommand("chattr -i " + shellQuote(path)); }
 
 }  // namespace
