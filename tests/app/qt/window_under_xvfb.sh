@@ -33,19 +33,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Pinned text settings and fonts, so that every run draws the same picture:
-# only WenQuanYi Zen Hei is visible, which stands in for Tahoma.
-cat >"$work/fonts.conf" <<CONF
-<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
-<fontconfig>
-  <dir>/usr/share/fonts/truetype/wqy</dir>
-  <cachedir>$work/fontcache</cachedir>
-</fontconfig>
-CONF
-export FONTCONFIG_FILE=$work/fonts.conf LANG=C.UTF-8 LC_ALL=C.UTF-8
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
-unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI
+source "$(dirname "${BASH_SOURCE[0]}")/../pinned-text.sh"
+pin_window_text "$work"
 
 fail() { echo "FAIL: $*"; exit 1; }
 

@@ -47,18 +47,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Pinned fonts and text settings, so that equal boxes draw equal pictures.
-cat >"$scratch/fonts.conf" <<CONF
-<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
-<fontconfig>
-  <dir>/usr/share/fonts/truetype/wqy</dir>
-  <cachedir>$scratch/fontcache</cachedir>
-</fontconfig>
-CONF
-export FONTCONFIG_FILE=$scratch/fonts.conf LANG=C.UTF-8 LC_ALL=C.UTF-8
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$scratch
-unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI
+source "$(dirname "${BASH_SOURCE[0]}")/../pinned-text.sh"
+pin_window_text "$scratch"
 
 fail() {
   echo "FAIL: $*"
