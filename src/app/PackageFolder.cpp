@@ -4,18 +4,13 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "util/AsciiCase.h"
 
 namespace {
 
 bool qualifies(const std::string& path) {
   const auto attrs = platform::fileAttributes(path);
   return attrs && !(*attrs & (platform::kAttrDirectory | platform::kAttrHidden | platform::kAttrSystem));
-}
-
-std::string foldAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
 }
 
 }  // namespace

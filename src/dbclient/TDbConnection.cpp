@@ -3,23 +3,13 @@
 #include <mysql.h>
 
 #include "platform/Platform.h"
+#include "util/AsciiCase.h"
 #include "util/OvexError.h"
 
 namespace {
 
 // Servers before 4.1 know no connection character set.
 constexpr unsigned long kFirstVersionWithCharsets = 40100;
-
-bool equalsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -28,7 +18,7 @@ TDbConnection::~TDbConnection() { Disconnect(); }
 std::string TDbConnection::charsetOption() const {
   for (const auto& option : options_) {
     const size_t eq = option.find('=');
-    if (eq != std::string::npos && equalsNoCase(option.substr(0, eq), "charset"))
+    if (eq != std::string::npos && equalNoCase(option.substr(0, eq), "charset"))
       return option.substr(eq + 1);
   }
   return "";
@@ -40,7 +30,7 @@ void TDbConnection::fail() const {
 }
 
 void TDbConnection::Connect() {
-  if (!equalsNoCase(serverKind_, "MySQL"))
+  if (!equalNoCase(serverKind_, "MySQL"))
     throw OvexError("unsupported server kind: " + serverKind_);
   Disconnect();
   MYSQL* mysql = mysql_init(nullptr);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/AsciiCase.h"
+
 namespace pathcheck {
 
 enum class PathKind { kDirectory, kFile };
@@ -19,7 +21,6 @@ std::string withoutTrailingSeparator(const std::string& path);
 std::string parentOf(const std::string& path);
 // dir + separator + name, without doubling a separator.
 std::string joinPath(const std::string& dir, const std::string& name);
-bool equalNoCase(std::string_view a, std::string_view b);
 
 // The absolute form of a path; raises the system's message when it fails.
 std::string absolutePath(const std::string& path);

@@ -3,17 +3,11 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
+#include "util/AsciiCase.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
-
-// Only the ASCII letters are folded; every other character must match exactly.
-std::string asciiUpper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 // The file-name part: the text after the last "\" or ":" (or "/").
 std::string fileNamePart(const std::string& name) {
@@ -26,20 +20,20 @@ std::string fileNamePart(const std::string& name) {
 namespace TUpdateUtils {
 
 std::int32_t findProcess(const std::string& exeName) {
-  const std::string wanted = asciiUpper(exeName);
+  const std::string wanted = foldAscii(exeName);
   for (const auto& entry : platform::listProcesses()) {
     screen::processMessages();
-    if (asciiUpper(entry.name) == wanted) return static_cast<std::int32_t>(entry.pid);
+    if (foldAscii(entry.name) == wanted) return static_cast<std::int32_t>(entry.pid);
   }
   return -1;
 }
 
 void killProcess(const std::string& AFileName) {
-  const std::string wanted = asciiUpper(AFileName);
+  const std::string wanted = foldAscii(AFileName);
   for (const auto& entry : platform::listProcesses()) {
     screen::processMessages();
-    const std::string name = asciiUpper(entry.name);
-    if (asciiUpper(fileNamePart(entry.name)) == wanted || name == wanted)
+    const std::string name = foldAscii(entry.name);
+    if (foldAscii(fileNamePart(entry.name)) == wanted || name == wanted)
       platform::terminateProcess(entry.pid);
   }
 }

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "platform/Platform.h"
+#include "util/AsciiCase.h"
 #include "util/OvexError.h"
 #include "util/Screen.h"
 #include "util/zip/DeflatePipeline.h"
@@ -39,10 +40,10 @@ std::vector<Step> plan(const std::vector<FoundFile>& files, const OldArchive* ol
   std::vector<bool> used(files.size(), false);
   if (old) {
     std::unordered_map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < files.size(); ++i) byName.emplace(zipname::foldAscii(files[i].name), i);
+    for (std::size_t i = 0; i < files.size(); ++i) byName.emplace(foldAscii(files[i].name), i);
     for (const CentralEntry& entry : old->entries) {
       const std::string name = zipname::decode({entry.rawName, entry.extra, entry.flags, entry.versionMadeBy});
-      const auto match = byName.find(zipname::foldAscii(name));
+      const auto match = byName.find(foldAscii(name));
       Step step{std::nullopt, &entry};
       if (match != byName.end() && !used[match->second]) {
         used[match->second] = true;

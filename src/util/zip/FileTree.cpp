@@ -1,6 +1,7 @@
 #include "util/zip/FileTree.h"
 
 #include "platform/Platform.h"
+#include "util/AsciiCase.h"
 #include "util/zip/NameCoding.h"
 
 namespace zipio {
@@ -44,7 +45,7 @@ std::string comparablePath(const std::string& path) {
     if (c == '/' && !out.empty() && out.back() == '/') continue;
     out.push_back(c);
   }
-  return zipname::foldAscii(out);
+  return foldAscii(out);
 }
 
 std::vector<FoundFile> collectFiles(const std::string& src, const std::string& exclude,

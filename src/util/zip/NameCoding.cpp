@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "platform/Platform.h"
+#include "util/AsciiCase.h"
 #include "util/TextCodec.h"
 #include "util/zip/ZipFormat.h"
 
@@ -50,13 +51,6 @@ void forEachField(std::string_view extra, Visit visit) {
 }
 
 }  // namespace
-
-std::string foldAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 StoredName encode(const std::string& utf8Name) {
   if (!hasNonAscii(utf8Name)) return {utf8Name, false};

@@ -31,7 +31,4 @@ std::string decode(const RawName& raw);
 // a drive, a leading separator, a ".." part or a NUL.
 std::optional<std::string> confinedPath(const std::string& name);
 
-// ASCII letters folded to lower case.
-std::string foldAscii(std::string_view text);
-
 }  // namespace zipname
