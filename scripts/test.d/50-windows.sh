@@ -47,7 +47,7 @@ check_artefact() {
       *) echo "UpdateOvexZNP.exe needs $dll: not statically linked" >&2; return 1 ;;
     esac
   done
-  wine "$EXE" --version | grep -q '^UpdateOvexZNP '
+  wine "$EXE" --version | grep '^UpdateOvexZNP ' >/dev/null
   echo "UpdateOvexZNP.exe: $(stat -c %s "$EXE") bytes, imports: $(echo $dlls)"
 }
 
@@ -59,8 +59,8 @@ check_archive() {
   [[ -s $zip ]] || { echo "the Windows tests kept no archive ($zip)" >&2; return 1; }
   unzip -tq "$zip" >/dev/null
   7z t "$zip" >/dev/null
-  LANG=C.UTF-8 bsdtar --options hdrcharset=CP936 -tf "$zip" | grep -qx '数据/表一.frm'
-  unzip -Z "$zip" | grep -q '^-r--a-- .* ro\.txt$'
+  LANG=C.UTF-8 bsdtar --options hdrcharset=CP936 -tf "$zip" | grep -x '数据/表一.frm' >/dev/null
+  unzip -Z "$zip" | grep '^-r--a-- .* ro\.txt$' >/dev/null
   echo "archive written by the Windows build: accepted by unzip, 7z and bsdtar"
 }
 
