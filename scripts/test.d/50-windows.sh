@@ -14,10 +14,12 @@ export WINEPREFIX=$BUILD/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 as_root() { if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi; }
 
 # ---- tools: mingw-w64, Wine, zlib for mingw, the zh_CN.UTF-8 locale ----
+# make and dpkg-dev (dpkg-source unpacks what `apt-get source` fetches) for
+# the dependencies built from Debian's sources.
 install_tools() {
   local p missing=()
   local packages=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev locales
-    xvfb xauth imagemagick fonts-wqy-zenhei)
+    xvfb xauth imagemagick fonts-wqy-zenhei make dpkg-dev)
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
