@@ -65,8 +65,10 @@ long long currentSize(const std::string& path) {
 
 // The zip rules pass over files that cannot be opened; a backup that
 // silently lacks a data file is no backup, so every file found in the data
-// directory must be in the archive with its full size.
+// directory must be in the archive with its full size. A data directory
+// that is missing or holds no file would give an empty archive: no backup.
 void zipDataDirectory(const std::string& dbPath, const std::string& dataZip) {
+  if (!directoryExists(dbPath)) throw OvexError("The data directory \"" + dbPath + "\" does not exist");
   TUpdateUtils::zip(dbPath, dataZip);
   std::map<std::string, std::uint64_t> stored;
   {
@@ -74,7 +76,9 @@ void zipDataDirectory(const std::string& dbPath, const std::string& dataZip) {
     if (!archive) throw OvexError("Cannot open file \"" + dataZip + "\"");
     for (const auto& entry : zipio::readCentralDirectory(archive.get())) stored[entry.rawName] = entry.size;
   }
-  for (const auto& file : zipio::collectFiles(dbPath, dataZip, [] {})) {
+  const auto files = zipio::collectFiles(dbPath, dataZip, [] {});
+  if (files.empty()) throw OvexError("The data directory \"" + dbPath + "\" holds no file");
+  for (const auto& file : files) {
     const auto it = stored.find(zipname::encode(file.name).bytes);
     const long long size = currentSize(file.path);
     if (it == stored.end() || size < 0 || it->second != static_cast<std::uint64_t>(size))

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "util/TUpdateUtils.h"
 
 namespace fs = std::filesystem;
 using namespace testsupport;
@@ -24,11 +23,14 @@ SandboxFixture::~SandboxFixture() {
 }
 
 ToolRun runTool(const std::string& workDir, const std::string& option, const std::string& prefix) {
-  const auto r = runCommand("cd " + shellQuote(workDir) + " && " + prefix + " " + shellQuote(toolPath()) + " " + option +
-                            " </dev/null");
+  const auto r =
+      runCommand("cd " + shellQuote(workDir) + " && " + prefix + " " + toolCommandLine() + " " + option + " </dev/null");
   ToolRun run{r.status, {}, r.output};
   std::istringstream in(r.output);
-  for (std::string line; std::getline(in, line);) run.lines.push_back(line);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();  // a Windows console's line end
+    run.lines.push_back(line);
+  }
   return run;
 }
 
@@ -40,8 +42,6 @@ std::vector<std::string> filesBelow(const std::string& folder) {
   std::sort(out.begin(), out.end());
   return out;
 }
-
-bool serverRunning() { return TUpdateUtils::findProcess("ovexsqld.exe") != -1; }
 
 std::string md5OfFile(const std::string& path) {
   const auto r = runCommand("md5sum " + shellQuote(path));

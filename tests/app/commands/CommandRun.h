@@ -27,13 +27,13 @@ struct ToolRun {
   std::vector<std::string> lines;  // standard output and error, one per line
   std::string output;
 };
-// Runs "UpdateOvexZNP <option>" with workDir as its current directory;
-// prefix goes in front of the command (for example a privilege change).
+// Runs "UpdateOvexZNP <option>" with workDir as its current directory, the
+// executable that the tests drive (see ToolDriver.h); prefix goes in front
+// of the command (for example a privilege change).
 ToolRun runTool(const std::string& workDir, const std::string& option, const std::string& prefix = "");
 
 // The regular files below a folder, relative names, sorted.
 std::vector<std::string> filesBelow(const std::string& folder);
-bool serverRunning();
 std::string md5OfFile(const std::string& path);
 
 }  // namespace commandtest

@@ -21,6 +21,11 @@ const char kDone[] = "            备份成功            ";
 const char kFailed[] = "备份失败，请重试....";
 const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，请先运行....";
 
+std::string sqlEscaped(std::string text) {
+  for (size_t i = 0; (i = text.find('\\', i)) != std::string::npos; i += 2) text.insert(i, 1, '\\');
+  return text;
+}
+
 std::vector<std::string> archivesIn(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& f : filesBelow(folder))
@@ -68,6 +73,8 @@ TEST(BackupCommand, WritesTwoIdenticalRestorableArchivesAndRestartsTheServer) {
   ASSERT_TRUE(waitForDatabase(30000));
   EXPECT_EQ(f.box.sql("SELECT COUNT(*), SUM(id) FROM ovex_znp.fp_kpxx"), rowsBefore);
 
+  EXPECT_TRUE(f.box.serverRunning());
+
   // Restore proof: data.zip unpacked into a fresh folder and served gives the same rows.
   MariaDbServer restored(out / "restore", 53307);
   fs::remove_all(restored.dataDir());
@@ -79,8 +86,7 @@ TEST(BackupCommand, WritesTwoIdenticalRestorableArchivesAndRestartsTheServer) {
 
 TEST(BackupCommand, ServerNotRunningWritesNothing) {
   SandboxFixture f;
-  TUpdateUtils::killProcess("ovexsqld.exe");
-  ASSERT_TRUE(waitUntil([] { return !serverRunning(); }, 10000));
+  f.box.endServer();
   const ToolRun run = runTool(f.box.work(), "--backup");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.lines, std::vector<std::string>{kNotRunning});
@@ -89,13 +95,13 @@ TEST(BackupCommand, ServerNotRunningWritesNothing) {
 
 TEST(BackupCommand, MissingConfiguredFolderFailsAfterTheLocalArchiveAndLeavesServerStopped) {
   SandboxFixture f;
-  f.box.sql("UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '" + f.box.backups() + "/missing'");
+  f.box.sql("UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '" + sqlEscaped(f.box.forTool(f.box.backups() + "/missing")) + "'");
   const ToolRun run = runTool(f.box.work(), "--backup");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.lines, std::vector<std::string>{kFailed});
   EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 1u);
   EXPECT_FALSE(fs::exists(f.box.backups() + "/missing"));
-  EXPECT_FALSE(serverRunning());
+  EXPECT_FALSE(f.box.serverRunning());
 }
 
 TEST(BackupCommand, SecondBackupKeepsTheFirstAndEmptyConfiguredFolderSkipsTheSecondCopy) {
@@ -109,7 +115,7 @@ TEST(BackupCommand, SecondBackupKeepsTheFirstAndEmptyConfiguredFolderSkipsTheSec
   EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 2u);
   EXPECT_EQ(archivesIn(f.box.backups()).size(), 1u);
   for (const auto& name : archivesIn(f.box.work() + "/数据备份"))
-    EXPECT_FALSE(fs::exists("/" + name)) << name;
+    EXPECT_FALSE(fs::exists(f.box.driveRoot() + "/" + name)) << name;
 }
 
 TEST(BackupCommand, UnreadableDataFileFailsTheBackup) {

@@ -7,7 +7,6 @@
 
 #include "CommandRun.h"
 #include "platform/Platform.h"
-#include "util/TUpdateUtils.h"
 
 namespace fs = std::filesystem;
 using namespace commandtest;
@@ -27,11 +26,6 @@ void makePackage(const Sandbox& box, const std::string& version, const std::stri
 }
 
 std::string gbkText(const std::string& path) { return platform::ansiToUtf8(readFile(path)); }
-
-void startServerAgain(const Sandbox& box) {
-  ASSERT_TRUE(TUpdateUtils::startExeProcess(box.serverExe()));
-  ASSERT_TRUE(waitForDatabase(60000));
-}
 
 }  // namespace
 
@@ -70,13 +64,13 @@ TEST(UpgradeCommand, AppliesEveryEntryRecordsTheVersionAndRestartsTheClient) {
   EXPECT_EQ(service.find("CurrentVersion=2.1.0"), std::string::npos);
 
   // The client runs again from where it was.
-  ASSERT_TRUE(waitUntil([] { return TUpdateUtils::findProcess("OvexZNP.exe") != -1; }, 5000));
-  EXPECT_EQ(TUpdateUtils::GetProcessPath(TUpdateUtils::findProcess("OvexZNP.exe")), f.box.clientExe());
+  ASSERT_TRUE(waitUntil([&] { return !f.box.runningClient().empty(); }, 10000));
+  EXPECT_EQ(f.box.runningClient(), f.box.clientExe());
 
   // The database changes are in the client's db folder: scripts ran in
   // name order, the rejected statement left no trace.
-  EXPECT_FALSE(TUpdateUtils::findProcess("ovexsqld.exe") != -1);
-  startServerAgain(f.box);
+  EXPECT_FALSE(f.box.serverRunning());
+  f.box.startServer();
   EXPECT_EQ(f.box.sql("SELECT name FROM ovex_znp.run_order ORDER BY seq"), "10.sql\n2.sql\n中文值\n");
   EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.1\n");
 
@@ -88,14 +82,13 @@ TEST(UpgradeCommand, AppliesEveryEntryRecordsTheVersionAndRestartsTheClient) {
 TEST(UpgradeCommand, NothingRunningOrNoServerEndsWithTheMessage) {
   SandboxFixture f;
   makePackage(f.box, "3.0.2");
-  TUpdateUtils::killProcess("ovexsqld.exe");
-  ASSERT_TRUE(waitUntil([] { return !serverRunning(); }, 10000));
+  f.box.endServer();
 
   ToolRun run = runTool(f.box.work(), "--upgrade");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kNotRunning}));
   // The client, stopped by then, stays stopped.
-  EXPECT_TRUE(waitUntil([] { return TUpdateUtils::findProcess("OvexZNP.exe") == -1; }, 5000));
+  EXPECT_TRUE(waitUntil([&] { return f.box.runningClient().empty(); }, 5000));
 
   run = runTool(f.box.work(), "--upgrade");
   EXPECT_EQ(run.status, 2);
@@ -132,5 +125,5 @@ TEST(UpgradeCommand, MissingServiceIniStopsAfterUpdateManagerIni) {
   EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, "File not found."}));
   EXPECT_TRUE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
   EXPECT_FALSE(fs::exists(f.box.serviceIni()));
-  EXPECT_EQ(TUpdateUtils::findProcess("OvexZNP.exe"), -1);  // not restarted
+  EXPECT_EQ(f.box.runningClient(), "");  // not restarted
 }
