@@ -133,6 +133,20 @@ stop_db() {
   return 0
 }
 
+# ---- the command tests of the Linux build, driving the Windows executable ----
+# One set of cases: the Linux build's test program with the Wine driver,
+# on a Windows sandbox in this prefix (drive D:, Chinese folder names).
+LINUX_BUILD=$ROOT/build
+wine_command_tests() {
+  local tests=$LINUX_BUILD/tests/app/commands/app_command_tests
+  if [[ ! -x $tests || ! -x $LINUX_BUILD/tests/fixtures/ovex-sandbox ]]; then
+    cmake -S "$ROOT" -B "$LINUX_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$LINUX_BUILD" -j"$JOBS" --target app_command_tests ovex-sandbox
+  fi
+  OVEX_TOOL_DRIVER=wine OVEX_WIN_BUILD=$BUILD "$tests" --gtest_filter='BackupCommand.*:UpgradeCommand.*' \
+    --gtest_brief=1
+}
+
 # Every Wine program of a run shares one Xvfb display: Wine keeps the
 # display of its first program for the whole session.
 wine_phase() {
@@ -145,6 +159,8 @@ wine_phase() {
   (cd "$BUILD" && OVEX_WIN_KEEP_ARCHIVE=$BUILD/win-written.zip ctest --output-on-failure -j"$JOBS")
   check_archive
   check_window
+  stop_db  # the sandbox's server takes port 53306 for itself
+  wine_command_tests
   echo "== Windows build passed"
 }
 
