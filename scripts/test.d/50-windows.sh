@@ -6,37 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
 BUILD=$ROOT/build-win
-DEPS=$ROOT/build-win-deps
 JOBS=$(nproc)
 EXE=$BUILD/src/UpdateOvexZNP.exe
 export WINEPREFIX=$BUILD/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-as_root() { if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi; }
-
-# ---- tools: mingw-w64, Wine, zlib for mingw, the zh_CN.UTF-8 locale ----
-# make and dpkg-dev (dpkg-source unpacks what `apt-get source` fetches) for
-# the dependencies built from Debian's sources.
-install_tools() {
-  local p missing=()
-  local packages=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev locales
-    xvfb xauth imagemagick fonts-wqy-zenhei make dpkg-dev)
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    export DEBIAN_FRONTEND=noninteractive
-    as_root apt-get update -qq
-    as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  fi
-  locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' || as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
-}
-
-build() {
-  JOBS=$JOBS scripts/build-windows-deps "$DEPS"
-  OVEX_WIN_DEPS=$DEPS/prefix cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOVEX_BUILD_BENCH=OFF >/dev/null
-  OVEX_WIN_DEPS=$DEPS/prefix cmake --build "$BUILD" -j"$JOBS"
-}
 
 # ---- the release artefact: one exe that needs system DLLs only ----
 check_artefact() {
@@ -168,8 +140,7 @@ if [[ ${1:-} == --wine-phase ]]; then
   wine_phase
   exit 0
 else
-  install_tools
-  build
+  scripts/build-windows
   wineserver -k >/dev/null 2>&1 || true
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$ROOT/scripts/test.d/50-windows.sh" --wine-phase
 fi
