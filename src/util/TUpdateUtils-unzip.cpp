@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "util/OvexError.h"
 #include "util/TUpdateUtils.h"
+#include "util/zip/ArchiveTest.h"
 #include "util/zip/BackgroundWriter.h"
 #include "util/zip/CentralDirectory.h"
 #include "util/zip/DosTime.h"
@@ -81,12 +82,6 @@ class LargeFileWriter {
   std::optional<zipio::BackgroundWriter> writer_;
 };
 
-void checkExtractable(const zipio::CentralEntry& e) {
-  if (e.flags & (zipfmt::kFlagEncrypted | zipfmt::kFlagStrongEncryption)) throw EntryFailure{};
-  if ((e.versionNeeded & 0xFF) >= 64) throw EntryFailure{};
-  if (!zipio::methodSupported(e.method)) throw EntryFailure{};
-}
-
 // An existing target that is read-only, hidden or system is not replaced.
 void checkReplaceable(const std::string& target) {
   const auto attrs = platform::fileAttributes(target);
@@ -116,7 +111,6 @@ bool inflateInto(std::FILE* archive, const zipio::CentralEntry& e, std::FILE* ou
 
 void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::string& target,
                 LargeFileWriter& large) {
-  checkExtractable(e);
   std::uint64_t dataStart = 0;
   try {
     dataStart = zipio::locateEntryData(archive, e);
@@ -149,8 +143,9 @@ void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::st
   const std::string name = zipname::decode({e.rawName, e.extra, e.flags, e.versionMadeBy});
   const bool folder = (!name.empty() && (name.back() == '/' || name.back() == '\\')) ||
                       (e.externalAttributes & platform::kAttrDirectory);
+  if (!folder && !zipio::entryRefusal(e, name).empty()) throw EntryFailure{};
   const std::optional<std::string> rel = zipname::confinedPath(name);
-  if (!rel) throw EntryFailure{};  // would reach outside destDir
+  if (!rel) throw EntryFailure{};
   ensureFolders(base, *rel, known);
   const std::string target = base + "/" + *rel;
   if (folder) {

@@ -7,6 +7,7 @@
 #include "ZipTestSupport.h"
 #include "platform/Platform.h"
 #include "util/TUpdateUtils.h"
+#include "util/zip/ArchiveTest.h"
 
 using namespace testsupport;
 using namespace ziptest;
@@ -104,4 +105,24 @@ TEST(Unzip, ReadsBackWhatZipWrote) {
   EXPECT_EQ(readFile(t / "back/数据/表一.frm"), std::string(300000, 'q'));
   EXPECT_FALSE(writable(t / "back/ro.txt"));
   EXPECT_EQ(platform::lastWriteTime(t / "back/ro.txt"), platform::fromLocalTime({2020, 2, 29, 23, 59, 58}));
+}
+
+TEST(ArchiveTest, NamesEveryEntryThatWouldNotReadCompletely) {
+  TempDir t;
+  makeArchive(t / "a.zip", "('ok.txt', 'ok', 0x20), ('crc.txt', 'data', 0x20), ('../out.txt', 'x', 0x20)");
+  EXPECT_EQ(zipio::testArchive(t / "a.zip").size(), 1u);  // the name reaching outside
+  python("import zipfile\n"
+         "p = " + pyStr(t / "a.zip") + "\n"
+         "d = bytearray(open(p, 'rb').read()); z = zipfile.ZipFile(p)\n"
+         "pos = d.find(b'PK\\x01\\x02' , z.start_dir)\n"
+         "while d[pos + 46:pos + 53] != b'crc.txt': pos = d.find(b'PK\\x01\\x02', pos + 1)\n"
+         "d[pos + 16] ^= 0xFF\n"
+         "open(p, 'wb').write(d)\n");
+  const auto problems = zipio::testArchive(t / "a.zip");
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0], "entry \"crc.txt\": CRC mismatch: the data is damaged");
+  EXPECT_NE(problems[1].find("\"../out.txt\""), std::string::npos) << problems[1];
+  writeFile(t / "no.zip", "not an archive");
+  EXPECT_EQ(zipio::testArchive(t / "no.zip").size(), 1u);
+  EXPECT_EQ(zipio::testArchive(t / "missing.zip").size(), 1u);
 }
