@@ -30,6 +30,10 @@ def leaves(pairs, replace=None, drop=None):
     return "".join(out)
 
 
+def cdata_leaves(pairs):
+    return "".join(f"<{name}><![CDATA[{value}]]></{name}>" for name, value in pairs)
+
+
 def manifest(info=None, entries=None, decl=DECL_UTF8, root="update"):
     info = leaves(INFO) if info is None else info
     entries = [leaves(ENTRY)] if entries is None else entries
@@ -53,6 +57,13 @@ def manifests():
     m["leaf_comment_only"] = manifest(info=leaves(INFO, replace={"version": "<version><!-- c --></version>"}))
     m["leaf_pi_only"] = manifest(info=leaves(INFO, replace={"version": "<version><?pi x?></version>"}))
     m["leaf_two_cdata"] = manifest(info=leaves(INFO, replace={"version": "<version><![CDATA[3]]><![CDATA[0]]></version>"}))
+    for name, sections in [("leaf_two_cdata_spaced", "<![CDATA[3]]> <![CDATA[0]]>"),
+                           ("leaf_empty_then_cdata", "<![CDATA[]]><![CDATA[3]]>"),
+                           ("leaf_two_cdata_line_breaks", "<![CDATA[3\r\n]]><![CDATA[\r0]]>"),
+                           ("leaf_cdata_line_breaks", "<![CDATA[3\r\n0\r]]>")]:
+        m[name] = manifest(info=leaves(INFO, replace={"version": f"<version>{sections}</version>"}))
+    split_path = cdata_leaves(ENTRY).replace("[\\server\\lib]]>", "[\\server]]><![CDATA[\\lib]]>")
+    m["cdata_leaves_then_two"] = manifest(info=cdata_leaves(INFO), entries=[cdata_leaves(ENTRY), split_path])
     m["leaf_empty_cdata"] = manifest(info=leaves(INFO, replace={"version": "<version><![CDATA[]]></version>"}))
     m["leaf_element_only"] = manifest(info=leaves(INFO, replace={"version": "<version><v>3</v></version>"}))
     m["leaf_preserved_blanks"] = manifest(info=leaves(INFO, replace={"version": '<version xml:space="preserve">  </version>'}))
@@ -104,6 +115,8 @@ def manifests():
     m["utf16_without_bom"] = manifest(decl="").encode("utf-16-le")
     m["utf16_bom_declared_gbk"] = b"\xff\xfe" + gbk.encode("utf-16-le")
     m["utf8_bom_declared_gbk"] = b"\xef\xbb\xbf" + gbk.encode("utf-8")
+    m["utf16_two_cdata"] = b"\xff\xfe" + manifest(decl="", info=leaves(INFO, replace={
+        "version": "<version><![CDATA[3]]><![CDATA[0]]></version>"})).encode("utf-16-le")
     m["utf32_bom"] = manifest(decl="").encode("utf-32")
     m["nul_bytes"] = good.encode("utf-8").replace(b"3.0.1", b"3.\x000.1")
     m["control_chars"] = good.encode("utf-8").replace(b"3.0.1", b"3.\x01\x1b0.1")

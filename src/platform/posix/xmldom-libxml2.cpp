@@ -140,6 +140,16 @@ class LoadErrors {
   FirstError first;
 };
 
+// Every CDATA section becomes a node of its own. libxml2 would add a section
+// that directly follows another to that one, and the manifest reader must
+// see two sections in a leaf as two nodes, as MSXML keeps them.
+void addCdataSection(void* context, const xmlChar* value, int len) {
+  const auto ctxt = static_cast<xmlParserCtxtPtr>(context);
+  if (!ctxt->node) return;
+  xmlNodePtr section = xmlNewCDataBlock(ctxt->myDoc, value, len);
+  if (section && !xmlAddChild(ctxt->node, section)) xmlFreeNode(section);
+}
+
 xmlNodePtr asNode(XmlNode n) { return static_cast<xmlNodePtr>(n.handle); }
 
 std::string kindName(xmlNodePtr n) {
@@ -200,6 +210,7 @@ bool XmlDocument::load(const std::string& path, XmlLoadError* error) {
     if (error) *error = {"Out of memory", 0, ""};
     return false;
   }
+  ctxt->sax->cdataBlock = addCdataSection;
   LoadErrors errors(ctxt);
   FirstError& first = errors.first;
   xmlDocPtr doc = xmlCtxtReadIO(ctxt, readFd, closeFd, &fd, nullptr, nullptr, kParseOptions);
