@@ -1,6 +1,7 @@
 // The XML document object over MSXML 6, created through COM. External
 // resources and DTDs are neither loaded nor validated against; white-space
-// text is dropped unless xml:space="preserve" asks for it.
+// text is dropped unless xml:space="preserve" asks for it. The checks of
+// xmldom-checks.h make the outcome the same on every MSXML build.
 #include <windows.h>
 
 #include <msxml2.h>
@@ -9,8 +10,10 @@
 
 #include <vector>
 
+#include "platform/Platform.h"
 #include "platform/XmlDom.h"
 #include "platform/win32/Wide.h"
+#include "platform/win32/xmldom-checks.h"
 #include "util/OvexError.h"
 
 namespace platform {
@@ -79,6 +82,11 @@ XmlDocument::~XmlDocument() {
 
 bool XmlDocument::load(const std::string& path, XmlLoadError* error) {
   close();
+  // A file that cannot be read is MSXML's to report.
+  std::string bytes;
+  FileError readError;
+  const bool read = readWholeFile(path, &bytes, &readError);
+  if (read && !xmldom::gbkIsValid(bytes, error)) return false;
   IXMLDOMDocument2* doc = nullptr;
   if (FAILED(CoCreateInstance(kDomDocument60, nullptr, CLSCTX_INPROC_SERVER, kIXMLDOMDocument2,
                               reinterpret_cast<void**>(&doc)))) {
@@ -100,6 +108,7 @@ bool XmlDocument::load(const std::string& path, XmlLoadError* error) {
   const HRESULT hr = doc->load(source, &loaded);
   VariantClear(&source);
   if (SUCCEEDED(hr) && loaded == VARIANT_TRUE) {
+    if (read) xmldom::keepCdataSectionsApart(doc, bytes);
     impl_->doc = doc;
     return true;
   }
