@@ -85,6 +85,16 @@ bool copyContent(int in, int out) {
   }
 }
 
+// Makes a rename in the folder of path durable; failures change nothing.
+void syncFolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
 class Fd {
  public:
   explicit Fd(int fd) : fd_(fd) {}
@@ -230,9 +240,14 @@ bool replaceFileContent(const std::string& path, const std::string& bytes, FileE
   struct stat st;
   {
     // The file itself must be writable; renaming over it would not ask.
+    // Without its owner's write bit it is read-only, for root too (as on Windows).
     Fd probe(open(target.c_str(), O_WRONLY | O_CLOEXEC));
     if (probe.get() < 0 || fstat(probe.get(), &st) != 0) {
       *error = fileError(errno);
+      return false;
+    }
+    if (!(st.st_mode & S_IWUSR)) {
+      *error = fileError(EACCES);
       return false;
     }
   }
@@ -251,6 +266,7 @@ bool replaceFileContent(const std::string& path, const std::string& bytes, FileE
     unlink(temp.c_str());
     return false;
   }
+  syncFolderOf(target);
   return true;
 }
 
