@@ -97,7 +97,8 @@ struct DirEntry {
   bool isLink;       // a symbolic link (never followed by a walk)
 };
 // Every entry of a directory but "." and "..", hidden ones included, in the
-// platform's order. False when the directory cannot be listed.
+// platform's order (POSIX imitates NTFS: names compared byte by byte after
+// folding ASCII letters to upper case). False when the directory cannot be listed.
 bool listDirectory(const std::string& path, std::vector<DirEntry>* entries);
 
 // One directory level; false when it could not be made.

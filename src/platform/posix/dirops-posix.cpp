@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
@@ -83,6 +84,19 @@ bool copyContent(int in, int out) {
     if (n == 0) return true;
     if (!writeAll(out, buf.substr(0, static_cast<size_t>(n)))) return false;
   }
+}
+
+// NTFS keeps a folder's names in the order of their upper-case forms
+// compared code unit by code unit, so "_" (0x5F) comes after the letters.
+// ASCII letters are folded here; names equal after folding keep byte order.
+bool beforeInNtfsOrder(const std::string& a, const std::string& b) {
+  const auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const int x = upper(static_cast<unsigned char>(a[i])), y = upper(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
 // Makes a rename in the folder of path durable; failures change nothing.
@@ -169,6 +183,9 @@ bool listDirectory(const std::string& path, std::vector<DirEntry>* entries) {
     entries->push_back({name, type == DT_DIR, type == DT_LNK});
   }
   closedir(dir);
+  // readdir has no stable order; the stand-in lists as NTFS does.
+  std::sort(entries->begin(), entries->end(),
+            [](const DirEntry& x, const DirEntry& y) { return beforeInNtfsOrder(x.name, y.name); });
   return true;
 }
 
