@@ -35,6 +35,10 @@ bool shellOpen(const std::string& path);
 // The tool's own process id.
 std::uint32_t currentProcessId();
 
+// The program's arguments (argv[0] included) as UTF-8. On Windows they come
+// from the wide command line: main's argv holds them in the ANSI code page.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
 // ---- file attributes -----------------------------------------------------
 enum : std::uint32_t {
   kAttrReadOnly = 0x01,
