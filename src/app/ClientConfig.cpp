@@ -86,11 +86,16 @@ void writeUpdateManagerIni(const std::string& path, const std::string& zipFileNa
   };
   const std::string bytes = ansiText(lines);
   platform::FileError error;
-  // The new file replaces the old one in a single step: an upgrade cut off
-  // here leaves the old file or the new one, never neither. Where that is
-  // refused, the old file is deleted and the new one written.
-  if (fileExists(path) && platform::replaceFileContent(path, bytes, &error)) return;
-  if (fileExists(path)) deleteFile(path);
+  // The new file replaces the old one in a single step, flushed to disk and
+  // keeping the old one's attributes: an upgrade cut off here leaves the old
+  // file or the new one, never neither. Where that is refused, the old file
+  // is deleted and the new one written, unless it is read-only (deleting it
+  // would go around that, which Windows never does).
+  if (fileExists(path)) {
+    if (platform::replaceFileContent(path, bytes, &error)) return;
+    if (platform::fileAttributes(path).value_or(0) & platform::kAttrReadOnly) cannotCreate(path, error);
+    deleteFile(path);
+  }
   if (!platform::writeNewFile(path, bytes, &error)) cannotCreate(path, error);
 }
 

@@ -1,7 +1,12 @@
 // Entry: options select the headless front end, otherwise the window opens.
+// Arguments the program does not know open the window too when no one would
+// read the usage: a file dropped onto the program, a shortcut with arguments.
 #include "app/FrontEnds.h"
+#include "platform/Platform.h"
 
 int main(int argc, char** argv) {
-  if (argc > 1) return runConsole(argc, argv);
-  return runWindow(argc, argv);
+  const std::vector<std::string> arguments = platform::commandLineArguments(argc, argv);
+  if (arguments.size() > 1 && (isHeadlessCommandLine(arguments) || startedFromConsole()))
+    return runConsole(arguments);
+  return runWindow(1, argv);
 }

@@ -2,12 +2,10 @@
 // the backup archive in the working directory and in the configured folder.
 #include "backup/TZNPBf.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "backup/BackupArchive.h"
-#include "backup/MD5.h"
+#include "backup/BackupManifest.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
@@ -47,29 +45,6 @@ void stopServer() {
   }
 }
 
-std::string digestOf(const std::string& path) {
-  std::ifstream in(platform::systemPath(path), std::ios::binary);
-  if (!in) throw OvexError("Cannot open file \"" + path + "\"");
-  std::string digest = TMD5::MD5TStream(in);
-  std::transform(digest.begin(), digest.end(), digest.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return digest;
-}
-
-void writeManifest(const std::string& path, const std::string& version, const std::string& md5) {
-  const platform::LocalTime t = platform::localNow();
-  const std::string sep = platform::timeSeparator();
-  const std::string text = "#created time is " + std::to_string(t.year) + "-" + twoDigits(t.month) + "-" +
-                           twoDigits(t.day) + " " + twoDigits(t.hour) + sep + twoDigits(t.minute) + sep +
-                           twoDigits(t.second) + "\r\n" + "#created by updateOvexZnp\r\n" + "DBVersion=" +
-                           version + "\r\n" + "MD5=" + md5 + "\r\n";
-  const std::string bytes = platform::utf8ToAnsi(text);
-  std::ofstream out(platform::systemPath(path), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw OvexError("Cannot create file \"" + path + "\"");
-}
-
 std::string archiveName(const std::string& version) {
   const platform::LocalTime t = platform::localNow();
   return "ovex_znp_data_离线备份_" + version + "_" + std::to_string(t.year) + twoDigits(t.month) +
@@ -96,7 +71,7 @@ void bf(const std::string& currentPath, const std::string& dbPath) {
   zipDataDirectory(dbPath, dataZip);
 
   if (fileExists(manifest)) deleteFile(manifest);
-  writeManifest(manifest, version, digestOf(dataZip));
+  writeBackupManifest(manifest, version, dataArchiveDigest(dataZip));
 
   if (!directoryExists(localFolder)) createDirectoryPath(localFolder);
   const std::string name = archiveName(version);

@@ -35,6 +35,10 @@ bool shellOpen(const std::string& path);
 // The tool's own process id.
 std::uint32_t currentProcessId();
 
+// The program's arguments (argv[0] included) as UTF-8. On Windows they come
+// from the wide command line: main's argv holds them in the ANSI code page.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
 // ---- file attributes -----------------------------------------------------
 enum : std::uint32_t {
   kAttrReadOnly = 0x01,
@@ -97,7 +101,8 @@ struct DirEntry {
   bool isLink;       // a symbolic link (never followed by a walk)
 };
 // Every entry of a directory but "." and "..", hidden ones included, in the
-// platform's order. False when the directory cannot be listed.
+// platform's order (POSIX imitates NTFS: names compared byte by byte after
+// folding ASCII letters to upper case). False when the directory cannot be listed.
 bool listDirectory(const std::string& path, std::vector<DirEntry>* entries);
 
 // One directory level; false when it could not be made.

@@ -1,11 +1,13 @@
 // TMD5 against RFC 1321's test suite and the md5sum tool.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "TestSupport.h"
 #include "backup/MD5.h"
+#include "util/DataFileStream.h"
 
 namespace {
 
@@ -59,4 +61,25 @@ TEST(MD5TStream, StreamThatHasHitItsEndDigestsZeroBytes) {
   std::istringstream s("abc");
   std::string all((std::istreambuf_iterator<char>(s)), std::istreambuf_iterator<char>());
   EXPECT_EQ(TMD5::MD5TStream(s), "D41D8CD98F00B204E9800998ECF8427E");
+}
+
+TEST(MD5TStream, DigestsAFileOpenedThroughThePlatformUnderAChineseFolder) {
+  testsupport::TempDir tmp;
+  const std::string folder = tmp.path() + "/升级工具";
+  std::filesystem::create_directories(testsupport::nativePath(folder));
+  std::string data;
+  for (unsigned i = 0; i < 200000; ++i) data += static_cast<char>((i * 7919u) >> 5);  // several blocks
+  testsupport::writeFile(folder + "/data.zip", data);
+
+  DataFileStream whole(folder + "\\data.zip");
+  ASSERT_TRUE(whole.isOpen());
+  EXPECT_EQ(TMD5::MD5TStream(whole), TMD5::MD5Str(data));
+  EXPECT_EQ(whole.tellg(), std::streampos(data.size()));
+
+  DataFileStream skipped(folder + "/data.zip");
+  skipped.seekg(70000);  // beyond the first block read
+  skipped.seekg(1);
+  EXPECT_EQ(TMD5::MD5TStream(skipped), TMD5::MD5Str(data.substr(1)));
+
+  EXPECT_FALSE(DataFileStream(folder + "/none.zip"));
 }

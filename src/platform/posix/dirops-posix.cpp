@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
@@ -85,6 +86,29 @@ bool copyContent(int in, int out) {
   }
 }
 
+// NTFS keeps a folder's names in the order of their upper-case forms
+// compared code unit by code unit, so "_" (0x5F) comes after the letters.
+// ASCII letters are folded here; names equal after folding keep byte order.
+bool beforeInNtfsOrder(const std::string& a, const std::string& b) {
+  const auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const int x = upper(static_cast<unsigned char>(a[i])), y = upper(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+// Makes a rename in the folder of path durable; failures change nothing.
+void syncFolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
 class Fd {
  public:
   explicit Fd(int fd) : fd_(fd) {}
@@ -159,6 +183,9 @@ bool listDirectory(const std::string& path, std::vector<DirEntry>* entries) {
     entries->push_back({name, type == DT_DIR, type == DT_LNK});
   }
   closedir(dir);
+  // readdir has no stable order; the stand-in lists as NTFS does.
+  std::sort(entries->begin(), entries->end(),
+            [](const DirEntry& x, const DirEntry& y) { return beforeInNtfsOrder(x.name, y.name); });
   return true;
 }
 
@@ -230,9 +257,14 @@ bool replaceFileContent(const std::string& path, const std::string& bytes, FileE
   struct stat st;
   {
     // The file itself must be writable; renaming over it would not ask.
+    // Without its owner's write bit it is read-only, for root too (as on Windows).
     Fd probe(open(target.c_str(), O_WRONLY | O_CLOEXEC));
     if (probe.get() < 0 || fstat(probe.get(), &st) != 0) {
       *error = fileError(errno);
+      return false;
+    }
+    if (!(st.st_mode & S_IWUSR)) {
+      *error = fileError(EACCES);
       return false;
     }
   }
@@ -251,6 +283,7 @@ bool replaceFileContent(const std::string& path, const std::string& bytes, FileE
     unlink(temp.c_str());
     return false;
   }
+  syncFolderOf(target);
   return true;
 }
 

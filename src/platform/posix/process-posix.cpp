@@ -108,4 +108,6 @@ bool shellOpen(const std::string& path) {
 
 std::uint32_t currentProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
 }  // namespace platform

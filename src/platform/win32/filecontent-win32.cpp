@@ -31,14 +31,28 @@ bool writeAll(HANDLE file, const std::string& bytes) {
 }
 
 bool writeFile(const std::wstring& path, DWORD creation, DWORD attrs, const std::string& bytes,
-               FileError* error) {
+               FileError* error, bool flush = false) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, creation, attrs, nullptr);
   if (file == INVALID_HANDLE_VALUE) return fail(error);
-  const bool ok = writeAll(file, bytes);
+  const bool ok = writeAll(file, bytes) && (!flush || FlushFileBuffers(file));
   if (!ok) fail(error);
   CloseHandle(file);
   if (!ok) DeleteFileW(path.c_str());
   return ok;
+}
+
+// Fails as opening the file for writing would: a read-only file is refused
+// to every user (Wine lets root through, Windows never does).
+bool mayWrite(const std::wstring& path, DWORD attrs, FileError* error) {
+  if (attrs & FILE_ATTRIBUTE_READONLY) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return fail(error);
+  }
+  HANDLE probe = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return fail(error);
+  CloseHandle(probe);
+  return true;
 }
 
 }  // namespace
@@ -61,23 +75,31 @@ bool writeNewFile(const std::string& path, const std::string& bytes, FileError* 
   return writeFile(widePath(path), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, bytes, error);
 }
 
-// The new content goes to a file beside the old one, which then takes its
-// place in one rename: a failure leaves the old file whole.
+// The new content goes to a file beside the old one, flushed to disk, and
+// ReplaceFileW puts it in the old one's place, which keeps the old file's
+// attributes, security and creation time. A failure leaves the old file whole.
 bool replaceFileContent(const std::string& path, const std::string& bytes, FileError* error) {
   const std::wstring target = widePath(path);
-  HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return fail(error);
-  CloseHandle(probe);
-  DWORD attrs = GetFileAttributesW(target.c_str());
-  if (attrs == INVALID_FILE_ATTRIBUTES) attrs = FILE_ATTRIBUTE_NORMAL;
-  attrs &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  const DWORD attrs = GetFileAttributesW(target.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) return fail(error);
+  if (!mayWrite(target, attrs, error)) return false;
   const std::wstring temp = target + L".new~";
-  if (!writeFile(temp, CREATE_ALWAYS, attrs ? attrs : FILE_ATTRIBUTE_NORMAL, bytes, error)) return false;
-  if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  fail(error);
+  SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);  // a leftover of a run cut off
   DeleteFileW(temp.c_str());
-  return false;
+  if (!writeFile(temp, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, bytes, error, true)) return false;
+  if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    const DWORD now = GetFileAttributesW(target.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kept) != (attrs & kept))
+      SetFileAttributesW(target.c_str(), (now & ~kept) | (attrs & kept));
+    return true;
+  }
+  const DWORD code = GetLastError();
+  // The old file is gone and the new one still has its temporary name.
+  if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT && MoveFileExW(temp.c_str(), target.c_str(), 0)) return true;
+  DeleteFileW(temp.c_str());
+  SetLastError(code);
+  return fail(error);
 }
 
 }  // namespace platform

@@ -75,4 +75,14 @@ bool shellOpen(const std::string& path) {
 
 std::uint32_t currentProcessId() { return GetCurrentProcessId(); }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return {argv, argv + argc};
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(fromWide(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+
 }  // namespace platform

@@ -9,6 +9,7 @@
 
 #include "ConfigTestSupport.h"
 #include "app/ClientConfig.h"
+#include "platform/Platform.h"
 
 using namespace configtest;
 
@@ -57,6 +58,28 @@ TEST(SetCurrentVersion, KeepsGbkTextAndPermissions) {
   int entries = 0;
   for (const auto& e : std::filesystem::directory_iterator(tmp.path())) entries += e.exists();
   EXPECT_EQ(entries, 1);  // no leftover from the replacement
+}
+
+// Hidden and read-only as the platform keeps them (POSIX: the owner's write
+// bit; the hidden flag only on Windows). A read-only file is refused even
+// to root, as Windows refuses it to an administrator.
+TEST(SetCurrentVersion, KeepsAttributesAndRefusesReadOnlyFile) {
+  testsupport::TempDir tmp;
+  const std::string ini = tmp / "service.ini";
+  writeFile(ini, "CurrentVersion=1\r\n");
+  ASSERT_TRUE(platform::setFileAttributes(ini, platform::kAttrHidden | platform::kAttrArchive));
+  const auto before = platform::fileAttributes(ini);
+  setCurrentVersion(ini, "2");
+  EXPECT_EQ(readFile(ini), "CurrentVersion=2\r\n");
+  EXPECT_EQ(platform::fileAttributes(ini), before);
+
+  ASSERT_TRUE(platform::setFileAttributes(ini, platform::kAttrReadOnly | platform::kAttrHidden));
+  const std::string error = errorOf([&] { setCurrentVersion(ini, "3"); });
+  const std::string prefix = "Cannot create file \"" + ini + "\". ";
+  EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
+  EXPECT_GT(error.size(), prefix.size()) << "the system's description is missing";
+  EXPECT_EQ(readFile(ini), "CurrentVersion=2\r\n");
+  EXPECT_NE(*platform::fileAttributes(ini) & platform::kAttrReadOnly, 0u);
 }
 
 TEST(SetCurrentVersion, LinkedFileIsRewrittenThroughTheLink) {

@@ -3,6 +3,7 @@
 
 #include "ConfigTestSupport.h"
 #include "app/ClientConfig.h"
+#include "platform/Platform.h"
 
 using namespace configtest;
 
@@ -59,5 +60,23 @@ TEST(UpdateManagerIni, FolderMissingOrFileLockedCannotBeCreated) {
   if (!makeImmutable(ini)) GTEST_SKIP() << "the file system here does not support chattr +i";
   EXPECT_EQ(errorOf([&] { writeUpdateManagerIni(ini, "a.zip"); }),
             "Cannot create file \"" + ini + "\". Operation not permitted");
+  EXPECT_EQ(readFile(ini), "old");
+}
+
+TEST(UpdateManagerIni, ReplacedFileKeepsItsAttributesReadOnlyOneIsRefused) {
+  testsupport::TempDir tmp;
+  const std::string ini = tmp / "updateManager.ini";
+  writeFile(ini, "old");
+  ASSERT_TRUE(platform::setFileAttributes(ini, platform::kAttrHidden | platform::kAttrArchive));
+  const auto before = platform::fileAttributes(ini);
+  writeUpdateManagerIni(ini, "a.zip");
+  EXPECT_TRUE(readFile(ini).ends_with("\r\nzipFileName=a.zip\r\n"));
+  EXPECT_EQ(platform::fileAttributes(ini), before);
+
+  ASSERT_TRUE(platform::setFileAttributes(ini, 0));
+  writeFile(ini, "old");
+  ASSERT_TRUE(platform::setFileAttributes(ini, platform::kAttrReadOnly));
+  const std::string error = errorOf([&] { writeUpdateManagerIni(ini, "b.zip"); });
+  EXPECT_EQ(error.rfind("Cannot create file \"" + ini + "\". ", 0), 0u) << error;
   EXPECT_EQ(readFile(ini), "old");
 }

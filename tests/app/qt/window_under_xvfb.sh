@@ -62,4 +62,15 @@ grep -q 'maximum size: 437 by 199' <<<"$hints" || fail "no fixed maximum size"
 [[ $left == $(((screen_w - 437) / 2)) && $top == $(((screen_h - 199) / 2)) ]] ||
   fail "not centred: $left,$top"
 [[ $(identify -format '%wx%h' "$shot") == 437x199 ]] || fail "screenshot size"
+
+# A file dropped onto the program: an unknown argument, no terminal, no pipe
+# (the desktop's streams), a display. The window opens as without arguments.
+kill "$pid" && wait "$pid" 2>/dev/null || true
+(cd "$work" && exec "$tool" "$work/升级包.zip" </dev/null >/dev/null 2>&1) &
+pid=$!
+wid=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -1) || true
+[[ -n $wid ]] || fail "no window for a dropped file"
+name=$(xprop -id "$wid" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
+[[ $name == "$caption" ]] || fail "caption for a dropped file is \"$name\""
+echo "a dropped file opens the window"
 echo "PASS"
