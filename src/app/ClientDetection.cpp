@@ -21,7 +21,8 @@ bool checkAndStopClient() {
     return false;
   }
   const std::string path = TUpdateUtils::GetProcessPath(pid);
-  if (path.empty()) {
+  // Not a full path: unreadable (empty, or "unknown" when only the file-name query failed).
+  if (!paths::isAbsolute(path)) {
     screen::showMessage(form1::kNotRunning);
     return false;
   }

@@ -41,6 +41,8 @@ const Row kRows[] = {
     {false, "//server/share/a/../b.exe", true, "//server/share/a/..", "b.exe", "//server/share/", nullptr},
     {false, "\\\\server\\share", true, "\\\\server\\share", "share", "\\\\server\\share", nullptr},
     {false, "升级工具\\bf/data.zip", false, "升级工具\\bf", "data.zip", "%/升级工具\\bf", nullptr},
+    // What the process path reads as when it cannot be read: not absolute,
+    // so client detection and both commands take the program as not running.
     {false, "unknown", false, "", "unknown", "%", nullptr},
     {false, "", false, "", "", nullptr, nullptr},
 };
