@@ -4,6 +4,7 @@
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
 #include "platform/Platform.h"
+#include "util/Paths.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
@@ -18,7 +19,8 @@ void bfBtnClick() {
 
   const std::int32_t pid = TUpdateUtils::findProcess(kServerName);
   const std::string serverPath = pid == -1 ? std::string() : TUpdateUtils::GetProcessPath(pid);
-  if (serverPath.empty()) {
+  // Not a full path: unreadable (empty, or "unknown" when only the file-name query failed).
+  if (!paths::isAbsolute(serverPath)) {
     hideBusy();
     screen::showMessage(form1::kNotRunning);
     return;

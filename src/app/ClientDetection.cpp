@@ -1,5 +1,6 @@
 // Finding the running client, recording where it lives, and stopping it.
 #include "app/mian.h"
+#include "util/Paths.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
@@ -9,16 +10,6 @@ const char kTaxpayerLocalised[] = "Parvia管理系统(纳税人端).exe";
 const char kTaxpayerPlain[] = "OvexZNP.exe";
 const char kInvoicing[] = "Parvia管理系统(开票端).exe";
 const char kOnlineUpdater[] = "LiveZNPUpdater.exe";
-
-// The text before the last separator or ":"; a separator right after the
-// drive (the root) stays part of it.
-std::string directoryPart(const std::string& path) {
-  const size_t cut = path.find_last_of("\\/:");
-  if (cut == std::string::npos) return std::string();
-  const bool root = cut == 0 || (cut > 0 && path[cut - 1] == ':');
-  if (path[cut] != ':' && root) return path.substr(0, cut + 1);
-  return path.substr(0, cut);
-}
 
 }  // namespace
 
@@ -30,12 +21,13 @@ bool checkAndStopClient() {
     return false;
   }
   const std::string path = TUpdateUtils::GetProcessPath(pid);
-  if (path.empty()) {
+  // Not a full path: unreadable (empty, or "unknown" when only the file-name query failed).
+  if (!paths::isAbsolute(path)) {
     screen::showMessage(form1::kNotRunning);
     return false;
   }
   clientExePath = path;
-  clientDir = directoryPart(path);
+  clientDir = paths::directoryPart(path);
   screen::showMessage(form1::kConfirmUpgrade);
 
   const char* const names[] = {kTaxpayerLocalised, kTaxpayerPlain, kInvoicing, kOnlineUpdater};

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
+#include "util/Paths.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
@@ -26,6 +27,8 @@ platform::XmlDocument& newManifestDocument() {
 }
 
 // The server must be running, and its path readable; otherwise the run ends.
+// A path that is not a full path was not readable (empty, or "unknown" when
+// only the file-name query failed).
 std::string runningServerPath() {
   const std::int32_t pid = TUpdateUtils::findProcess(kServerName);
   return pid == -1 ? std::string() : TUpdateUtils::GetProcessPath(pid);
@@ -54,7 +57,7 @@ void TUpdateThread::Execute() {
     return;
   }
   const std::string serverPath = runningServerPath();
-  if (serverPath.empty()) {
+  if (!paths::isAbsolute(serverPath)) {
     hideBusy();
     screen::showMessage(form1::kNotRunning);
     return;

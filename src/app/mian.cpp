@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "util/Paths.h"
 #include "util/Screen.h"
 
 std::string busyFlag;
@@ -68,8 +69,7 @@ void runWithErrorReport(void (*command)()) {
 }
 
 std::string applicationTitle(const std::string& executablePath) {
-  const size_t slash = executablePath.find_last_of("\\/");
-  std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+  std::string name = paths::fileNamePart(executablePath);
   name = name.substr(0, name.find('.'));
   for (size_t i = 1; i < name.size(); ++i)
     if (name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] - 'A' + 'a');

@@ -52,5 +52,3 @@ class TUpdateThread {
 bool checkAndStopClient();
 // The data directory of a server: two levels up from its executable, then "/data".
 std::string dataDirectoryOf(const std::string& serverExePath);
-// The parent directory of a path after making it absolute.
-std::string parentDirectory(const std::string& path);

@@ -3,6 +3,7 @@
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
 #include "util/PathValidation.h"
+#include "util/Paths.h"
 
 namespace {
 
@@ -25,8 +26,8 @@ std::vector<std::string> splitLines(const std::string& text) {
 
 std::vector<std::string> readTextLines(const std::string& path) {
   pathcheck::validatePath({path}, pathcheck::PathKind::kFile);
-  const std::string absolute = pathcheck::absolutePath(path);
-  if (!directoryExists(pathcheck::parentOf(absolute)))
+  const std::string absolute = paths::absolutePath(path);
+  if (!directoryExists(paths::directoryPart(absolute)))
     throw OvexError("The specified path was not found");
   if (!fileExists(absolute)) throw OvexError("The specified file was not found");
   std::string bytes;

@@ -3,10 +3,13 @@
 #include "util/DirectoryOps.h"
 
 #include "platform/Platform.h"
+#include "util/AsciiCase.h"
 #include "util/OvexError.h"
 #include "util/PathValidation.h"
+#include "util/Paths.h"
 
 using namespace pathcheck;
+using namespace paths;
 
 namespace {
 
@@ -15,7 +18,7 @@ namespace {
 bool createLevels(const std::string& path) {
   const std::string dir = withoutTrailingSeparator(path);
   if (dir.size() <= platform::driveLength(dir) || directoryExists(dir)) return true;
-  const std::string parent = parentOf(dir);
+  const std::string parent = directoryPart(dir);
   if (parent.empty() || parent == dir) return true;
   if (!createLevels(parent)) return false;
   return platform::createDirectory(dir) || directoryExists(dir);
@@ -71,7 +74,7 @@ void copyTree(const std::string& from, const std::string& to, const std::string&
 // The folder that holds a file path must exist.
 std::string requireParentFolder(const std::string& path) {
   const std::string absolute = absolutePath(path);
-  if (!directoryExists(parentOf(absolute))) throw OvexError("The specified path was not found");
+  if (!directoryExists(directoryPart(absolute))) throw OvexError("The specified path was not found");
   return absolute;
 }
 

@@ -4,18 +4,9 @@
 
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
+#include "util/Paths.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
-
-namespace {
-
-// The file-name part: the text after the last "\" or ":" (or "/").
-std::string fileNamePart(const std::string& name) {
-  const size_t cut = name.find_last_of("\\:/");
-  return cut == std::string::npos ? name : name.substr(cut + 1);
-}
-
-}  // namespace
 
 namespace TUpdateUtils {
 
@@ -33,7 +24,7 @@ void killProcess(const std::string& AFileName) {
   for (const auto& entry : platform::listProcesses()) {
     screen::processMessages();
     const std::string name = foldAscii(entry.name);
-    if (foldAscii(fileNamePart(entry.name)) == wanted || name == wanted)
+    if (foldAscii(paths::fileNamePart(entry.name)) == wanted || name == wanted)
       platform::terminateProcess(entry.pid);
   }
 }

@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "util/OvexError.h"
+#include "util/Paths.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveTest.h"
 #include "util/zip/BackgroundWriter.h"
@@ -170,7 +171,7 @@ bool unzip(const std::string& zipFile, const std::string& destDir) {
     const std::vector<zipio::CentralEntry> entries = zipio::readCentralDirectory(archive.get());
     if (!folderExists(destDir)) return false;
     std::string base = destDir;
-    while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
+    while (base.size() > 1 && paths::isSeparator(base.back())) base.pop_back();
     KnownFolders known;
     LargeFileWriter large;
     for (const zipio::CentralEntry& e : entries) {

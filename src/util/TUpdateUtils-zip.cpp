@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "util/OvexError.h"
+#include "util/Paths.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveBuilder.h"
@@ -19,8 +20,8 @@ struct FileCloser {
 
 std::string temporaryArchivePath(const std::string& folder) {
   static std::atomic<unsigned> counter{0};
-  return folder + "/~ovexzip-" + std::to_string(platform::currentProcessId()) + "-" +
-         std::to_string(counter++) + ".tmp";
+  return paths::joinPath(folder, "~ovexzip-" + std::to_string(platform::currentProcessId()) + "-" +
+                                     std::to_string(counter++) + ".tmp");
 }
 
 // Copies from to to; false when any byte did not arrive.
@@ -40,11 +41,6 @@ bool copyFile(const std::string& from, const std::string& to) {
   return ok;
 }
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Puts the finished temporary archive in the place of dest. When it cannot
 // simply be renamed there (another volume, or a platform whose rename does
 // not replace), it is first copied next to dest, so that a failed copy
@@ -52,7 +48,7 @@ std::string folderOf(const std::string& path) {
 // renamed to dest.
 void replaceArchive(const std::string& temp, const std::string& dest) {
   if (platform::renameEntry(temp, dest)) return;
-  const std::string sibling = temporaryArchivePath(folderOf(dest));
+  const std::string sibling = temporaryArchivePath(paths::parentDirectory(dest));
   const bool copied = copyFile(temp, sibling);
   platform::removeFileEntry(temp);
   if (!copied || !platform::removeFileEntry(dest) || !platform::renameEntry(sibling, dest)) {

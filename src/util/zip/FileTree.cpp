@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
+#include "util/Paths.h"
 #include "util/zip/NameCoding.h"
 
 namespace zipio {
@@ -31,21 +32,10 @@ struct Walk {
   }
 };
 
-bool isAbsolute(const std::string& p) {
-  return (!p.empty() && (p[0] == '/' || p[0] == '\\')) || (p.size() >= 2 && p[1] == ':');
-}
-
 }  // namespace
 
 std::string comparablePath(const std::string& path) {
-  const std::string full = isAbsolute(path) ? path : platform::currentDirectory() + "/" + path;
-  std::string out;
-  for (char c : full) {
-    if (c == '\\') c = '/';
-    if (c == '/' && !out.empty() && out.back() == '/') continue;
-    out.push_back(c);
-  }
-  return foldAscii(out);
+  return foldAscii(platform::systemPath(paths::resolvedPath(path)));
 }
 
 std::vector<FoundFile> collectFiles(const std::string& src, const std::string& exclude,

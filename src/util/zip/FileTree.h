@@ -19,9 +19,9 @@ struct FoundFile {
 std::vector<FoundFile> collectFiles(const std::string& src, const std::string& exclude,
                                     const std::function<void()>& found);
 
-// The path made absolute against the current folder, "\" turned into "/",
-// repeated separators collapsed and ASCII letters folded: the form in which
-// two paths are compared.
+// The path made absolute against the current folder, "." and ".." resolved,
+// repeated separators collapsed, separators in the system's form and ASCII
+// letters folded: the form in which two paths are compared.
 std::string comparablePath(const std::string& path);
 
 }  // namespace zipio

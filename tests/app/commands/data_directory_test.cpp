@@ -2,6 +2,7 @@
 
 #include "app/mian.h"
 #include "platform/Platform.h"
+#include "util/Paths.h"
 
 TEST(DataDirectory, TwoLevelsUpThenData) {
   EXPECT_EQ(dataDirectoryOf("/k/db/bin/ovexsqld.exe"), "/k/db/data");
@@ -11,12 +12,12 @@ TEST(DataDirectory, TwoLevelsUpThenData) {
 }
 
 TEST(DataDirectory, ParentOfAPathBelowTheRootIsTheRoot) {
-  EXPECT_EQ(parentDirectory("/x.exe"), "/");
-  EXPECT_EQ(parentDirectory("/a//b/c"), "/a/b");
+  EXPECT_EQ(paths::parentDirectory("/x.exe"), "/");
+  EXPECT_EQ(paths::parentDirectory("/a//b/c"), "/a/b");
 }
 
 TEST(DataDirectory, RelativePathsStartAtTheCurrentDirectory) {
-  EXPECT_EQ(parentDirectory("bin/ovexsqld.exe"), platform::currentDirectory() + "/bin");
+  EXPECT_EQ(paths::parentDirectory("bin/ovexsqld.exe"), platform::currentDirectory() + "/bin");
 }
 
 TEST(ApplicationTitle, NameUpToFirstDotLowerCaseAfterFirstCharacter) {
