@@ -69,6 +69,19 @@ void locate(const std::string& bytes, std::size_t offset, XmlLoadError* error) {
 
 }  // namespace
 
+std::string gbkAsUtf8(const std::string& bytes) {
+  const std::string encoding = declaredEncoding(bytes);
+  if (encoding != "GBK" && encoding != "GB2312" && encoding != "CP936") return bytes;
+  if (bytes.size() >= 0x7FFFFFFF) return bytes;
+  const int n = MultiByteToWideChar(kGbk, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(kGbk, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  std::string text = fromWide(wide);
+  const std::size_t at = text.find_first_of("\"'", text.find("encoding"));
+  const std::size_t close = text.find(text[at], at + 1);
+  return text.replace(at + 1, close - at - 1, "UTF-8");
+}
+
 bool gbkIsValid(const std::string& bytes, XmlLoadError* error) {
   const std::string encoding = declaredEncoding(bytes);
   if (encoding != "GBK" && encoding != "GB2312" && encoding != "CP936") return true;

@@ -3,6 +3,7 @@
 // text is dropped unless xml:space="preserve" asks for it. The checks of
 // xmldom-checks.h make the outcome the same on every MSXML build.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <msxml2.h>
 #include <objbase.h>
@@ -87,6 +88,7 @@ bool XmlDocument::load(const std::string& path, XmlLoadError* error) {
   FileError readError;
   const bool read = readWholeFile(path, &bytes, &readError);
   if (read && !xmldom::gbkIsValid(bytes, error)) return false;
+  if (read) bytes = xmldom::gbkAsUtf8(bytes);
   IXMLDOMDocument2* doc = nullptr;
   if (FAILED(CoCreateInstance(kDomDocument60, nullptr, CLSCTX_INPROC_SERVER, kIXMLDOMDocument2,
                               reinterpret_cast<void**>(&doc)))) {
@@ -100,10 +102,20 @@ bool XmlDocument::load(const std::string& path, XmlLoadError* error) {
   setBoolProperty(doc, L"ProhibitDTD", false);
   setBoolProperty(doc, L"AllowDocumentFunction", false);
 
+  // The bytes already read are given as a stream: Wine's MSXML cannot
+  // open a path with characters outside ASCII (a Chinese working folder).
   VARIANT source;
   VariantInit(&source);
-  source.vt = VT_BSTR;
-  source.bstrVal = SysAllocString(widePath(path).c_str());
+  IStream* stream = read ? SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                             static_cast<UINT>(bytes.size()))
+                         : nullptr;
+  if (stream) {
+    source.vt = VT_UNKNOWN;
+    source.punkVal = stream;
+  } else {
+    source.vt = VT_BSTR;
+    source.bstrVal = SysAllocString(widePath(path).c_str());
+  }
   VARIANT_BOOL loaded = VARIANT_FALSE;
   const HRESULT hr = doc->load(source, &loaded);
   VariantClear(&source);

@@ -22,11 +22,15 @@ SandboxFixture::~SandboxFixture() {
   }
 }
 
+// The output goes through a file: programs that the tool starts (under
+// Wine they keep the tool's standard handles) may outlive it.
 ToolRun runTool(const std::string& workDir, const std::string& option, const std::string& prefix) {
-  const auto r =
-      runCommand("cd " + shellQuote(workDir) + " && " + prefix + " " + toolCommandLine() + " " + option + " </dev/null");
-  ToolRun run{r.status, {}, r.output};
-  std::istringstream in(r.output);
+  TempDir scratch;
+  const std::string output = scratch / "output";
+  const auto r = runCommand("cd " + shellQuote(workDir) + " && " + prefix + " " + toolCommandLine() + " " + option +
+                            " </dev/null >" + shellQuote(output) + " 2>&1");
+  ToolRun run{r.status, {}, r.output + readFile(output)};
+  std::istringstream in(run.output);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();  // a Windows console's line end
     run.lines.push_back(line);
