@@ -104,6 +104,9 @@ struct DirEntry {
 // platform's order (POSIX imitates NTFS: names compared byte by byte after
 // folding ASCII letters to upper case). False when the directory cannot be listed.
 bool listDirectory(const std::string& path, std::vector<DirEntry>* entries);
+// True when the path itself (not what it leads to) is a symbolic link or,
+// on Windows, another reparse point such as a junction.
+bool isLink(const std::string& path);
 
 // One directory level; false when it could not be made.
 bool createDirectory(const std::string& path);

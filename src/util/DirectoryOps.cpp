@@ -102,7 +102,13 @@ void deleteDirectoryTree(const std::string& path) {
   if (fileExists(absolute)) throw OvexError("The specified directory name is invalid");
   validatePath({path, absolute}, PathKind::kDirectory);
   if (!directoryExists(absolute)) throw OvexError("The specified path was not found");
-  deleteTree(withoutPrefix(absolute));
+  const std::string dir = withoutPrefix(absolute);
+  // A link to a folder goes by itself: what it leads to is not ours to empty.
+  const std::string self = dir.size() > platform::driveLength(dir) + 1 ? withoutTrailingSeparator(dir) : dir;
+  if (platform::isLink(self))
+    deleteEntry(self, true);
+  else
+    deleteTree(dir);
 }
 
 void copyDirectoryTree(const std::string& source, const std::string& destination) {

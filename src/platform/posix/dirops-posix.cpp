@@ -189,6 +189,11 @@ bool listDirectory(const std::string& path, std::vector<DirEntry>* entries) {
   return true;
 }
 
+bool isLink(const std::string& path) {
+  struct stat st;
+  return lstat(nativePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool createDirectory(const std::string& path) { return mkdir(nativePath(path).c_str(), 0777) == 0; }
 
 bool removeDirectory(const std::string& path) { return rmdir(nativePath(path).c_str()) == 0; }
