@@ -46,6 +46,7 @@ enum : std::uint32_t {
   kAttrSystem = 0x04,
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
+  kAttrDevice = 0x40,  // POSIX pipes, sockets and devices: no data file
   kAttrNormal = 0x80,
 };
 // Attribute word of an entry, nullopt when it does not exist.
@@ -119,7 +120,8 @@ enum class DeleteResult { kDeleted, kSharingViolation, kFailed };
 DeleteResult deleteFileEntry(const std::string& path, std::string* message);
 
 // Copies a file over any existing one of that name, taking over the source's
-// attributes (mode) and last-write time. False when the copy failed.
+// attributes (mode) and last-write time. False when the copy failed; a pipe
+// or device on either side is refused at once.
 bool copyFileReplace(const std::string& from, const std::string& to);
 
 // True when both paths name the same existing entry.
@@ -170,7 +172,8 @@ bool removeFileEntry(const std::string& path);
 // Renames within one volume; false when it could not (e.g. across volumes).
 // It may or may not replace an existing `to`; callers handle both.
 bool renameEntry(const std::string& from, const std::string& to);
-// Opens a data file with the std::fopen modes; others may read and write it meanwhile.
+// Opens a data file with the std::fopen modes; others may read and write it
+// meanwhile. Anything but a regular file (a pipe, a device) is refused at once.
 std::FILE* openDataFile(const std::string& path, const char* mode);
 // 64-bit positioning of a data file.
 bool seekDataFile(std::FILE* file, std::uint64_t offset);

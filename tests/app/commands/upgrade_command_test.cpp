@@ -1,6 +1,7 @@
 // The Upgrade command end to end: UpdateOvexZNP --upgrade in a sandbox
 // client installation, with a package made by the test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
@@ -17,6 +18,8 @@ namespace {
 const char kConfirm[] = "点击[OK]开始升级，升级过程中花费几分钟，请耐心等待...";
 const char kDone[] = "       升级完成            ";
 const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，请先运行....";
+// A run that would hang is ended, and then fails the case.
+const char kBounded[] = "timeout 300";
 
 void makePackage(const Sandbox& box, const std::string& version, const std::string& manifest = "") {
   const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/make_test_package.py";
@@ -126,4 +129,32 @@ TEST(UpgradeCommand, MissingServiceIniStopsAfterUpdateManagerIni) {
   EXPECT_TRUE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
   EXPECT_FALSE(fs::exists(f.box.serviceIni()));
   EXPECT_EQ(f.box.runningClient(), "");  // not restarted
+}
+
+TEST(UpgradeCommand, LinkedFoldersLoseNothingAndPipesHangNothing) {
+  SandboxFixture f;
+  makePackage(f.box, "3.0.5");
+  const std::string W = f.box.work(), K = f.box.client();
+  // The folders the run deletes and makes afresh are links to folders elsewhere.
+  TempDir elsewhere;
+  const std::vector<std::string> linked = {W + "/tmp", W + "/bf", K + "/updater/zip", K + "/db_updating_T"};
+  for (size_t i = 0; i < linked.size(); ++i) {
+    writeFile(elsewhere / std::to_string(i) + "/keep.txt", "keep");
+    fs::create_directories(fs::path(linked[i]).parent_path());
+    fs::create_directory_symlink(elsewhere / std::to_string(i), linked[i]);
+  }
+  // Pipes that nobody writes to: one would be the last file of update/.
+  ASSERT_EQ(mkfifo((W + "/update/～last.pipe").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((f.box.dataDir() + "/pipe.fifo").c_str(), 0644), 0);
+
+  const ToolRun run = runTool(W, "--upgrade", kBounded);
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kDone}));
+  for (size_t i = 0; i < linked.size(); ++i) {
+    EXPECT_EQ(readFile(elsewhere / std::to_string(i) + "/keep.txt"), "keep") << linked[i];
+    EXPECT_FALSE(fs::is_symlink(linked[i])) << linked[i];
+  }
+  EXPECT_TRUE(fs::exists(W + "/tmp/update.xml"));
+  EXPECT_EQ(filesBelow(K + "/updater/zip"), filesBelow(W + "/update"));
+  EXPECT_EQ(readFile(K + "/server/lib/发票.dll"), "new dll 3.0.5");
 }
