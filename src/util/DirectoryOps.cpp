@@ -130,3 +130,17 @@ void deleteFile(const std::string& path) {
   if (platform::deleteFileEntry(absolute, &message) == platform::DeleteResult::kSharingViolation)
     throw OvexError(message);
 }
+
+std::string firstFolderLink(const std::string& dir) {
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(dir, &entries);
+  for (const platform::DirEntry& entry : entries) {
+    const std::string path = joinPath(dir, entry.name);
+    if (entry.isLink && directoryExists(path)) return path;
+    if (entry.isDirectory) {
+      const std::string found = firstFolderLink(path);
+      if (!found.empty()) return found;
+    }
+  }
+  return {};
+}

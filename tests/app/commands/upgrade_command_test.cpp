@@ -158,3 +158,51 @@ TEST(UpgradeCommand, LinkedFoldersLoseNothingAndPipesHangNothing) {
   EXPECT_EQ(filesBelow(K + "/updater/zip"), filesBelow(W + "/update"));
   EXPECT_EQ(readFile(K + "/server/lib/发票.dll"), "new dll 3.0.5");
 }
+
+TEST(UpgradeCommand, DatabaseFolderThatIsALinkFailsTheBackupBeforeAnythingChanges) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 0,
+                    .seedSql = {"CREATE DATABASE moved CHARACTER SET gbk; CREATE TABLE moved.t (id INT) ENGINE=InnoDB;"
+                                " INSERT INTO moved.t VALUES (7);"}});
+  makePackage(f.box, "3.0.6");
+  // The database "moved" lives on another disk, reached through a link.
+  TempDir disk;
+  TUpdateUtils::killProcess("ovexsqld.exe");
+  ASSERT_TRUE(waitUntil([] { return !serverRunning(); }, 10000));
+  fs::rename(f.box.dataDir() + "/moved", disk / "moved");
+  fs::create_directory_symlink(disk / "moved", f.box.dataDir() + "/moved");
+  startServerAgain(f.box);
+  ASSERT_EQ(f.box.sql("SELECT id FROM moved.t"), "7\n");
+  const std::string service = readFile(f.box.serviceIni());
+  const std::string reason = "The data folder \"" + f.box.dataDir() + "/moved\" is a link to a folder elsewhere";
+
+  ToolRun run = runTool(f.box.work(), "--backup");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.lines, std::vector<std::string>{"备份失败，请重试...."});
+  startServerAgain(f.box);
+  run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
+  EXPECT_TRUE(filesBelow(f.box.work() + "/数据备份").empty());
+  EXPECT_TRUE(filesBelow(f.box.backups()).empty());
+  EXPECT_EQ(readFile(f.box.serviceIni()), service);
+  EXPECT_FALSE(fs::exists(f.box.client() + "/server/lib/发票.dll"));
+  EXPECT_TRUE(fs::is_symlink(f.box.dataDir() + "/moved"));
+  EXPECT_FALSE(filesBelow(disk / "moved").empty());
+
+  // A link elsewhere in db (not backed up) stops the database entry before
+  // its working copy is made. The failed run has ended the server.
+  ASSERT_FALSE(serverRunning());
+  fs::remove(f.box.dataDir() + "/moved");
+  fs::rename(disk / "moved", f.box.dataDir() + "/moved");
+  writeFile(disk / "share/errmsg.sys", "messages");
+  fs::create_directory_symlink(disk / "share", f.box.client() + "/db/share");
+  startServerAgain(f.box);
+  ASSERT_TRUE(TUpdateUtils::startExeProcess(f.box.clientExe()));
+  run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("The database folder \"" + f.box.client() + "/db/share\" is a link"), std::string::npos)
+      << run.output;
+  EXPECT_FALSE(fs::exists(f.box.client() + "/db_updating_T"));
+  EXPECT_TRUE(fs::is_symlink(f.box.client() + "/db/share"));
+  EXPECT_EQ(readFile(disk / "share/errmsg.sys"), "messages");
+}
