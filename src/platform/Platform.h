@@ -39,6 +39,15 @@ std::uint32_t currentProcessId();
 // from the wide command line: main's argv holds them in the ANSI code page.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
+// The machine-wide lock that lets one copy of the tool at a time run a
+// command: a named mutex on Windows, an abstract socket name on POSIX
+// (machine-wide as far as the network namespace goes). Taking it
+// never waits; true when this process holds it afterwards (also when it
+// held it already, or when the system offers no lock at all), false when
+// another process holds it. It goes with the process, however that ends.
+bool takeCommandLock();
+void releaseCommandLock();
+
 // ---- file attributes -----------------------------------------------------
 enum : std::uint32_t {
   kAttrReadOnly = 0x01,

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <future>
 #include <regex>
 
 #include "CommandRun.h"
@@ -18,6 +19,7 @@ namespace {
 const char kConfirm[] = "点击[OK]开始升级，升级过程中花费几分钟，请耐心等待...";
 const char kDone[] = "       升级完成            ";
 const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，请先运行....";
+const char kBusy[] = "   正在处理中，请稍等.....";
 // A run that would hang is ended, and then fails the case.
 const char kBounded[] = "timeout 300";
 
@@ -205,4 +207,22 @@ TEST(UpgradeCommand, DatabaseFolderThatIsALinkFailsTheBackupBeforeAnythingChange
   EXPECT_FALSE(fs::exists(f.box.client() + "/db_updating_T"));
   EXPECT_TRUE(fs::is_symlink(f.box.client() + "/db/share"));
   EXPECT_EQ(readFile(disk / "share/errmsg.sys"), "messages");
+}
+
+TEST(UpgradeCommand, SecondCopyMeetsTheBusyMessageAndChangesNothing) {
+  SandboxFixture f;
+  makePackage(f.box, "3.0.7");
+  auto first = std::async(std::launch::async, [&] { return runTool(f.box.work(), "--upgrade", kBounded); });
+  // The client stopped: the first copy is in its run.
+  ASSERT_TRUE(waitUntil([] { return TUpdateUtils::findProcess("OvexZNP.exe") == -1; }, 30000));
+  const ToolRun second = runTool(f.box.work(), "--backup");
+  EXPECT_EQ(second.status, 2);
+  EXPECT_EQ(second.lines, std::vector<std::string>{kBusy});
+  const ToolRun run = first.get();
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kDone}));
+  EXPECT_EQ(filesBelow(f.box.work() + "/数据备份").size(), 1u);
+  EXPECT_EQ(filesBelow(f.box.backups()).size(), 1u);
+  startServerAgain(f.box);
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.7\n");
 }
