@@ -112,12 +112,13 @@ TEST(BackupCommand, SecondBackupKeepsTheFirstAndUnusableConfiguredFolderSkipsThe
   const std::string kept = "; the backup is kept in 数据备份 only";
   // Neither the root of the drive nor a folder found from the working
   // folder gets the copy; the headless output says why.
+  const std::string dotDot = f.box.forTool(f.box.backups() + "/../backups");
   const std::string notAbsolute = "\" is not an absolute path without \"..\"" + kept;
   const std::vector<std::pair<std::string, std::string>> rows = {
       {"UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = 'relative'", "The configured backup folder \"relative" + notAbsolute},
       {"UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '../../../..'", "The configured backup folder \"../../../.." + notAbsolute},
-      {"UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '" + f.box.backups() + "/../backups'",
-       "The configured backup folder \"" + f.box.backups() + "/../backups" + notAbsolute},
+      {"UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '" + sqlEscaped(dotDot) + "'",
+       "The configured backup folder \"" + dotDot + notAbsolute},
       {"DELETE FROM ovex_znp.sys_sjbf_pz", "No backup folder is configured" + kept},
   };
 
