@@ -117,3 +117,19 @@ void setCurrentVersion(const std::string& path, const std::string& version) {
   if (!platform::replaceFileContent(path, bytes, &error)) cannotCreate(path, error);
 }
 
+void refuseControlCharacters(const std::string& what, const std::string& value) {
+  std::string shown;
+  bool found = false;
+  for (char c : value) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u != 0x7F) {
+      shown += c;
+      continue;
+    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", u);
+    shown += hex;
+    found = true;
+  }
+  if (found) throw OvexError(what + " \"" + shown + "\" holds a control character");
+}

@@ -26,7 +26,7 @@ const char kBounded[] = "timeout 300";
 void makePackage(const Sandbox& box, const std::string& version, const std::string& manifest = "") {
   const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/make_test_package.py";
   const auto r = runCommand("python3 " + shellQuote(script) + " " + shellQuote(box.work() + "/update") + " " +
-                            version + (manifest.empty() ? "" : " " + shellQuote(manifest)));
+                            shellQuote(version) + (manifest.empty() ? "" : " " + shellQuote(manifest)));
   ASSERT_EQ(r.status, 0) << r.output;
 }
 
@@ -228,4 +228,31 @@ TEST(UpgradeCommand, SecondCopyMeetsTheBusyMessageAndChangesNothing) {
   EXPECT_EQ(filesBelow(f.box.backups()).size(), 1u);
   f.box.startServer();
   EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.7\n");
+}
+
+TEST(UpgradeCommand, ControlCharactersInTheVersionOrPackageNameStopTheRunBeforeTheClientChanges) {
+  SandboxFixture f;
+  const std::string service = readFile(f.box.serviceIni());
+  struct Row {
+    std::string version, renamedTo, error;
+  };
+  std::vector<Row> rows = {{"3.0.8&#13;&#10;Port=1", "",
+                            "The package's version \"3.0.8\\x0D\\x0APort=1\" holds a control character."}};
+  if (!f.box.windows())  // no Windows file name holds one
+    rows.push_back({"3.0.9", "升级包3.0.9\x1B.zip", "The package's file name \"升级包3.0.9\\x1B.zip\" holds a control character."});
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.version);
+    fs::remove_all(f.box.work() + "/update");
+    makePackage(f.box, row.version);
+    if (!row.renamedTo.empty())
+      fs::rename(f.box.work() + "/update/升级包" + row.version + ".zip", f.box.work() + "/update/" + row.renamedTo);
+    if (f.box.runningClient().empty()) f.box.startClient();
+    if (!f.box.serverRunning()) f.box.startServer();
+    const ToolRun run = runTool(f.box.work(), "--upgrade");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, row.error}));
+    EXPECT_EQ(readFile(f.box.serviceIni()), service);
+    EXPECT_FALSE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
+    EXPECT_FALSE(fs::exists(f.box.client() + "/server/lib/发票.dll"));
+  }
 }
