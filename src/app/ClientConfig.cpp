@@ -1,5 +1,5 @@
-// updateManager.ini and the "CurrentVersion=" line of service.ini: GBK text,
-// CR LF after every line.
+// updateManager.ini (GBK text, CR LF after every line) and the
+// "CurrentVersion=" lines of service.ini (the rest of it left byte for byte).
 #include "app/ClientConfig.h"
 
 #include <cstdio>
@@ -35,22 +35,6 @@ std::string ansiText(const std::vector<std::string>& lines) {
   throw OvexError("Cannot create file \"" + path + "\". " + error.message);
 }
 
-// LF or CR LF ends a line; a CR anywhere else is dropped.
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else if (text[i] != '\r') {
-      line.push_back(text[i]);
-    }
-  }
-  if (!line.empty() || (!text.empty() && text.back() == '\r')) lines.push_back(line);
-  return lines;
-}
-
 bool startsWithKey(const std::string& line) {
   if (line.size() < kVersionKey.size()) return false;
   for (size_t i = 0; i < kVersionKey.size(); ++i) {
@@ -63,7 +47,7 @@ bool startsWithKey(const std::string& line) {
   return true;
 }
 
-std::vector<std::string> readServiceIni(const std::string& path) {
+std::string readServiceIni(const std::string& path) {
   std::string bytes;
   platform::FileError error;
   if (!platform::readWholeFile(path, &bytes, &error)) {
@@ -71,7 +55,35 @@ std::vector<std::string> readServiceIni(const std::string& path) {
     if (error.kind == platform::FileErrorKind::kAccessDenied) throw OvexError("File access denied");
     throw OvexError("Cannot open file \"" + path + "\". " + error.message);
   }
-  return splitLines(platform::ansiToUtf8(bytes));
+  return bytes;
+}
+
+// The line as it is read: a CR that does not end it is dropped.
+std::string withoutLoneCarriageReturns(const std::string& line) {
+  std::string out;
+  for (char c : line)
+    if (c != '\r') out += c;
+  return out;
+}
+
+// Every "CurrentVersion=" line's text replaced, every other byte (line
+// ends, the other lines in whatever encoding they were saved) kept. A line
+// ends at LF or CR LF; the key is ASCII, which no GBK or UTF-8 sequence
+// holds at the start of a line.
+std::string withVersionLines(const std::string& bytes, const std::string& versionLine) {
+  std::string out;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    const size_t lf = bytes.find('\n', start);
+    const size_t next = lf == std::string::npos ? bytes.size() : lf + 1;
+    size_t end = lf == std::string::npos ? bytes.size() : lf;
+    if (lf != std::string::npos && end > start && bytes[end - 1] == '\r') --end;
+    const std::string line = bytes.substr(start, end - start);
+    out += startsWithKey(withoutLoneCarriageReturns(line)) ? versionLine : line;
+    out += bytes.substr(end, next - end);
+    start = next;
+  }
+  return out;
 }
 
 }  // namespace
@@ -100,9 +112,24 @@ void writeUpdateManagerIni(const std::string& path, const std::string& zipFileNa
 }
 
 void setCurrentVersion(const std::string& path, const std::string& version) {
-  std::vector<std::string> lines = readServiceIni(path);
-  for (std::string& line : lines)
-    if (startsWithKey(line)) line = kVersionKey + version;
+  const std::string bytes = withVersionLines(readServiceIni(path), platform::utf8ToAnsi(kVersionKey + version));
   platform::FileError error;
-  if (!platform::replaceFileContent(path, ansiText(lines), &error)) cannotCreate(path, error);
+  if (!platform::replaceFileContent(path, bytes, &error)) cannotCreate(path, error);
+}
+
+void refuseControlCharacters(const std::string& what, const std::string& value) {
+  std::string shown;
+  bool found = false;
+  for (char c : value) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u != 0x7F) {
+      shown += c;
+      continue;
+    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", u);
+    shown += hex;
+    found = true;
+  }
+  if (found) throw OvexError(what + " \"" + shown + "\" holds a control character");
 }

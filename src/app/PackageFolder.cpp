@@ -8,7 +8,9 @@ namespace {
 
 bool qualifies(const std::string& path) {
   const auto attrs = platform::fileAttributes(path);
-  return attrs && !(*attrs & (platform::kAttrDirectory | platform::kAttrHidden | platform::kAttrSystem));
+  const std::uint32_t excluded =
+      platform::kAttrDirectory | platform::kAttrHidden | platform::kAttrSystem | platform::kAttrDevice;
+  return attrs && !(*attrs & excluded);
 }
 
 }  // namespace

@@ -75,6 +75,9 @@ void TUpdateThread::Execute() {
 
   TUpdateXML manifest;
   manifest.xmlToObject(newManifestDocument(), scratch + "\\update.xml");
+  // Both end up in lines of the client's configuration files.
+  refuseControlCharacters("The package's version", manifest.updateInfo->version);
+  refuseControlCharacters("The package's file name", packageName);
   const auto& entries = manifest.updateFileList->entries();
   const size_t count = entries.size();
   for (size_t i = 0; i < count; ++i) {

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/Platform.h"
 #include "util/Paths.h"
 #include "util/Screen.h"
 
@@ -44,6 +45,7 @@ void hideBusy() {
     s->stopTimer();
   }
   busyFlag = "0";
+  platform::releaseCommandLock();
 }
 
 void tmr1Timer() {
@@ -54,8 +56,11 @@ void tmr1Timer() {
   s->setLabelText(s->labelText() == form1::kLabelWait ? form1::kLabelPatience : form1::kLabelWait);
 }
 
+// Besides this copy's own busy state, another copy of the tool running a
+// command makes it busy: the two would stop, back up and replace the same
+// client's files under each other.
 bool refuseWhenBusy() {
-  if (busyFlag != "1") return false;
+  if (busyFlag != "1" && platform::takeCommandLock()) return false;
   screen::showMessage(form1::kBusyMessage);
   return true;
 }

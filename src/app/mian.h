@@ -25,9 +25,12 @@ extern const char* const kConfirmUpgrade;
 
 // ---- busy state and progress label ----
 void showBusy();
+// Ends the busy state and lets other copies of the tool run commands again.
 void hideBusy();
 void tmr1Timer();
-// The busy test both commands make first: shows the busy message when busy.
+// The busy test both commands make first: shows the busy message when busy,
+// or when another copy of the tool runs a command; otherwise takes the
+// command lock, which hideBusy (or the end of the process) gives back.
 bool refuseWhenBusy();
 
 // ---- the commands ----

@@ -63,12 +63,17 @@ long long currentSize(const std::string& path) {
 
 }  // namespace
 
-// The zip rules pass over files that cannot be opened; a backup that
-// silently lacks a data file is no backup, so every file found in the data
-// directory must be in the archive with its full size. A data directory
-// that is missing or holds no file would give an empty archive: no backup.
+// The zip rules pass over files that cannot be opened and folders that are
+// links (a database moved to another disk); a backup that silently lacks
+// data is no backup, so no folder may be a link and every file found in the
+// data directory must be in the archive with its full size. A data
+// directory that is missing or holds no file would give an empty archive:
+// no backup.
 void zipDataDirectory(const std::string& dbPath, const std::string& dataZip) {
   if (!directoryExists(dbPath)) throw OvexError("The data directory \"" + dbPath + "\" does not exist");
+  const std::string link = firstFolderLink(dbPath);
+  if (!link.empty())
+    throw OvexError("The data folder \"" + link + "\" is a link to a folder elsewhere; the backup cannot hold its files");
   TUpdateUtils::zip(dbPath, dataZip);
   std::map<std::string, std::uint64_t> stored;
   {

@@ -9,6 +9,8 @@
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
+#include "util/Paths.h"
+#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
@@ -51,7 +53,19 @@ std::string archiveName(const std::string& version) {
          twoDigits(t.day) + twoDigits(t.hour) + twoDigits(t.minute) + twoDigits(t.second) + ".zip";
 }
 
+bool hasDotDotPart(const std::string& path) {
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && !paths::isSeparator(path[i])) continue;
+    if (path.compare(start, i - start, "..") == 0) return true;
+    start = i + 1;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool usableBackupFolder(const std::string& folder) { return paths::isAbsolute(folder) && !hasDotDotPart(folder); }
 
 namespace TZNPBf {
 
@@ -78,9 +92,14 @@ void bf(const std::string& currentPath, const std::string& dbPath) {
   const std::string localArchive = localFolder + "/" + name;
   writeBackupArchive(staging, localArchive, std::string());
   platform::sleepMs(100);
-  // With no configured folder (its read failed) there is nowhere sensible
-  // for the second copy: the local archive is the backup.
-  if (!folder.empty()) writeBackupArchive(staging, folder + "/" + name, localArchive);
+  // With no usable configured folder there is nowhere sensible for the
+  // second copy: the local archive is the backup.
+  if (usableBackupFolder(folder))
+    writeBackupArchive(staging, folder + "/" + name, localArchive);
+  else
+    screen::note(folder.empty() ? "No backup folder is configured; the backup is kept in 数据备份 only"
+                                : "The configured backup folder \"" + folder +
+                                      "\" is not an absolute path without \"..\"; the backup is kept in 数据备份 only");
 }
 
 }  // namespace TZNPBf

@@ -14,6 +14,10 @@ std::unique_ptr<TDbConnection> getOvexZnpConnection();
 std::string getDbVersion();
 // BF_PATH of the first row of sys_sjbf_pz; raises on any failure.
 std::string getBackupPath();
+// True when a BF_PATH value may take the second copy of a backup: an
+// absolute path (a drive and its root, or a network path) without a ".."
+// part. Anything else would be resolved against the tool's working folder.
+bool usableBackupFolder(const std::string& folder);
 
 namespace TZNPBf {
 // Backs up the data directory dbPath into currentPath/数据备份 and the

@@ -122,6 +122,11 @@ void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
 
   const std::string workingCopy = ovexZNPDir + "/db_updating_T";
   const std::string dbFolder = ovexZNPDir + "/db";
+  // The copy does not follow links: a folder reached through one would be
+  // missing from the working copy, and so from db once it is replaced.
+  const std::string link = firstFolderLink(dbFolder);
+  if (!link.empty())
+    throw OvexError("The database folder \"" + link + "\" is a link to a folder elsewhere; its working copy cannot hold its files");
   emptyWorkingCopy(workingCopy);
   copyDirectoryTree(dbFolder, workingCopy);
   checkWorkingCopy(dbFolder, workingCopy);

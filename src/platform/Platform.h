@@ -39,6 +39,15 @@ std::uint32_t currentProcessId();
 // from the wide command line: main's argv holds them in the ANSI code page.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
+// The machine-wide lock that lets one copy of the tool at a time run a
+// command: a named mutex on Windows, an abstract socket name on POSIX
+// (machine-wide as far as the network namespace goes). Taking it
+// never waits; true when this process holds it afterwards (also when it
+// held it already, or when the system offers no lock at all), false when
+// another process holds it. It goes with the process, however that ends.
+bool takeCommandLock();
+void releaseCommandLock();
+
 // ---- file attributes -----------------------------------------------------
 enum : std::uint32_t {
   kAttrReadOnly = 0x01,
@@ -46,6 +55,7 @@ enum : std::uint32_t {
   kAttrSystem = 0x04,
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
+  kAttrDevice = 0x40,  // POSIX pipes, sockets and devices: no data file
   kAttrNormal = 0x80,
 };
 // Attribute word of an entry, nullopt when it does not exist.
@@ -104,6 +114,9 @@ struct DirEntry {
 // platform's order (POSIX imitates NTFS: names compared byte by byte after
 // folding ASCII letters to upper case). False when the directory cannot be listed.
 bool listDirectory(const std::string& path, std::vector<DirEntry>* entries);
+// True when the path itself (not what it leads to) is a symbolic link or,
+// on Windows, another reparse point such as a junction.
+bool isLink(const std::string& path);
 
 // One directory level; false when it could not be made.
 bool createDirectory(const std::string& path);
@@ -116,7 +129,8 @@ enum class DeleteResult { kDeleted, kSharingViolation, kFailed };
 DeleteResult deleteFileEntry(const std::string& path, std::string* message);
 
 // Copies a file over any existing one of that name, taking over the source's
-// attributes (mode) and last-write time. False when the copy failed.
+// attributes (mode) and last-write time. False when the copy failed; a pipe
+// or device on either side is refused at once.
 bool copyFileReplace(const std::string& from, const std::string& to);
 
 // True when both paths name the same existing entry.
@@ -167,7 +181,8 @@ bool removeFileEntry(const std::string& path);
 // Renames within one volume; false when it could not (e.g. across volumes).
 // It may or may not replace an existing `to`; callers handle both.
 bool renameEntry(const std::string& from, const std::string& to);
-// Opens a data file with the std::fopen modes; others may read and write it meanwhile.
+// Opens a data file with the std::fopen modes; others may read and write it
+// meanwhile. Anything but a regular file (a pipe, a device) is refused at once.
 std::FILE* openDataFile(const std::string& path, const char* mode);
 // 64-bit positioning of a data file.
 bool seekDataFile(std::FILE* file, std::uint64_t offset);

@@ -102,7 +102,13 @@ void deleteDirectoryTree(const std::string& path) {
   if (fileExists(absolute)) throw OvexError("The specified directory name is invalid");
   validatePath({path, absolute}, PathKind::kDirectory);
   if (!directoryExists(absolute)) throw OvexError("The specified path was not found");
-  deleteTree(withoutPrefix(absolute));
+  const std::string dir = withoutPrefix(absolute);
+  // A link to a folder goes by itself: what it leads to is not ours to empty.
+  const std::string self = dir.size() > platform::driveLength(dir) + 1 ? withoutTrailingSeparator(dir) : dir;
+  if (platform::isLink(self))
+    deleteEntry(self, true);
+  else
+    deleteTree(dir);
 }
 
 void copyDirectoryTree(const std::string& source, const std::string& destination) {
@@ -123,4 +129,18 @@ void deleteFile(const std::string& path) {
   std::string message;
   if (platform::deleteFileEntry(absolute, &message) == platform::DeleteResult::kSharingViolation)
     throw OvexError(message);
+}
+
+std::string firstFolderLink(const std::string& dir) {
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(dir, &entries);
+  for (const platform::DirEntry& entry : entries) {
+    const std::string path = joinPath(dir, entry.name);
+    if (entry.isLink && directoryExists(path)) return path;
+    if (entry.isDirectory) {
+      const std::string found = firstFolderLink(path);
+      if (!found.empty()) return found;
+    }
+  }
+  return {};
 }

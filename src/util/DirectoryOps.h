@@ -10,5 +10,8 @@ void createDirectoryPath(const std::string& path);
 void deleteDirectoryTree(const std::string& path);
 void copyDirectoryTree(const std::string& source, const std::string& destination);
 void deleteFile(const std::string& path);
+// The first link to a folder found in the tree below dir (dir joined with its
+// relative path), or empty. Links are never followed.
+std::string firstFolderLink(const std::string& dir);
 // The file's lines, decoded from the ANSI code page (CP936).
 std::vector<std::string> readTextLines(const std::string& path);

@@ -29,6 +29,14 @@ void showError(const std::string& text) {
   std::fprintf(stderr, "%s\n", report.c_str());
 }
 
+void note(const std::string& text) {
+  if (g_front) {
+    g_front->note(text);
+    return;
+  }
+  std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 void processMessages() {
   if (g_front) g_front->processMessages();
 }

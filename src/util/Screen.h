@@ -11,6 +11,9 @@ class Screen {
   virtual void showMessage(const std::string& text) = 0;
   // The default error report: error icon, OK only (text already completed).
   virtual void showError(const std::string& text) = 0;
+  // A remark that the window does not show (it has no place for one); the
+  // headless front end prints it.
+  virtual void note(const std::string& /*text*/) {}
   // Handle every waiting window message, then return.
   virtual void processMessages() = 0;
   // The progress label lbl1 and the timer tmr1.
@@ -28,6 +31,7 @@ void attach(Screen* front);
 
 void showMessage(const std::string& text);
 void showError(const std::string& text);
+void note(const std::string& text);
 void processMessages();
 
 // The default error report's text: "." appended when the last character

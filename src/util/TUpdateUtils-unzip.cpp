@@ -25,11 +25,9 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// An entry that cannot be unpacked; the walk goes on.
+// An entry that cannot be unpacked, or whose folder cannot be made (a file
+// of that name is in the way); the walk goes on with the next entry.
 struct EntryFailure {};
-
-// A folder that cannot be made; the walk ends.
-struct FolderFailure {};
 
 bool folderExists(const std::string& path) {
   const auto attrs = platform::fileAttributes(path);
@@ -42,7 +40,7 @@ using KnownFolders = std::unordered_set<std::string>;
 
 void ensureFolder(const std::string& path, KnownFolders& known) {
   if (known.count(path)) return;
-  if (!folderExists(path) && !platform::createFolder(path) && !folderExists(path)) throw FolderFailure{};
+  if (!folderExists(path) && !platform::createFolder(path) && !folderExists(path)) throw EntryFailure{};
   known.insert(path);
 }
 
@@ -150,11 +148,7 @@ void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::st
   ensureFolders(base, *rel, known);
   const std::string target = base + "/" + *rel;
   if (folder) {
-    try {
-      ensureFolder(target, known);
-    } catch (const FolderFailure&) {
-      throw EntryFailure{};
-    }
+    ensureFolder(target, known);
   } else {
     unpackFile(archive, e, target, large);
   }

@@ -251,6 +251,8 @@ def archives():
         a[f"name_{label}" if not label.startswith("name_") else label] = archive([(name, b"data", opts), (b"ok.txt", b"ok", {})])
     a["duplicate_names"] = archive([(b"d.txt", b"first", {}), (b"d.txt", b"second", {})])
     a["file_then_folder_same_name"] = archive([(b"x", b"file", {}), (b"x/y.txt", b"inside", {})])
+    a["file_then_folder_then_more"] = archive([(b"a.txt", b"hello", {}), (b"dir", b"file", {}),
+                                               (b"dir/b.txt", b"inside", {}), (b"zzz.txt", b"last", {})])
     a["folder_entry_with_data"] = archive([(b"f/", b"data", {}), (b"ok.txt", b"ok", {})])
     a["symlink_entry"] = archive([(b"link", b"/etc/passwd", {"made_by": 0x0314, "external": 0xA1FF0000}),
                                   (b"ok.txt", b"ok", {})])

@@ -78,6 +78,19 @@ TEST(CopyDirectoryTree, KeepsModeAndLastWriteTime) {
   EXPECT_EQ(readFile(tmp / "dst/run.sh"), "#!/bin/sh\n");
   EXPECT_EQ(modeOf(tmp / "dst/ro.txt"), 0444u);
 }
+
+TEST(CopyDirectoryTree, PipesAreNeitherReadNorWritten) {
+  testsupport::TempDir tmp;
+  writeFile(tmp / "src/a.txt", "a");
+  writeFile(tmp / "src/b.txt", "b");
+  fs::create_directories(tmp / "dst");
+  ASSERT_EQ(mkfifo((tmp / "src/in.pipe").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((tmp / "dst/a.txt").c_str(), 0644), 0);  // nobody reads its other end
+  copyDirectoryTree(tmp / "src", tmp / "dst");
+  EXPECT_TRUE(fs::is_fifo(tmp / "dst/a.txt"));
+  EXPECT_EQ(readFile(tmp / "dst/b.txt"), "b");
+  EXPECT_FALSE(fs::exists(tmp / "dst/in.pipe"));
+}
 #endif
 
 TEST(CopyDirectoryTree, SameDirectoryIsRefusedWithoutRegardToCase) {

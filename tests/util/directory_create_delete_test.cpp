@@ -88,6 +88,14 @@ TEST(DeleteDirectoryTree, RemovesLinksWithoutTouchingTheirTargets) {
   fs::create_symlink(tmp / "outside/precious.txt", tmp / "tree/filelink");
   deleteDirectoryTree(tmp / "tree");
   EXPECT_FALSE(fs::exists(fs::symlink_status(tmp / "tree")));
+  // A link given to the deletion itself goes alone, with or without a
+  // trailing separator.
+  fs::create_directory_symlink(tmp / "outside", tmp / "top");
+  fs::create_directory_symlink(tmp / "outside", tmp / "top2");
+  deleteDirectoryTree(tmp / "top");
+  deleteDirectoryTree(tmp.path() + "/top2\\");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(tmp / "top")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(tmp / "top2")));
   EXPECT_EQ(readFile(tmp / "outside/precious.txt"), "p");
   EXPECT_EQ(modeOf(tmp / "outside/precious.txt"), 0444u);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The headless front end: messages on standard output, one line each,
-// message boxes dismissed with OK at once, error reports on standard error.
+// message boxes dismissed with OK at once, error reports and notes on
+// standard error.
 #include <string>
 
 #include "util/Screen.h"
@@ -9,6 +10,7 @@ class ConsoleScreen : public Screen {
  public:
   void showMessage(const std::string& text) override;
   void showError(const std::string& text) override;
+  void note(const std::string& text) override;
   void processMessages() override {}
   void setLabelVisible(bool visible) override { labelVisible_ = visible; }
   std::string labelText() const override { return label_; }

@@ -1,5 +1,6 @@
 // File attributes on POSIX: read-only is the owner's missing write bit,
-// hidden is a leading "." in the name, system never occurs.
+// hidden is a leading "." in the name, system never occurs; pipes, sockets
+// and devices are marked as devices.
 #include <sys/stat.h>
 
 #include "platform/Platform.h"
@@ -24,8 +25,10 @@ std::optional<std::uint32_t> fileAttributes(const std::string& path) {
   std::uint32_t attrs = 0;
   if (S_ISDIR(st.st_mode))
     attrs |= kAttrDirectory;
-  else
+  else if (S_ISREG(st.st_mode))
     attrs |= kAttrArchive;
+  else
+    attrs |= kAttrDevice;
   if (!(st.st_mode & S_IWUSR)) attrs |= kAttrReadOnly;
   if (nameIsHidden(p)) attrs |= kAttrHidden;
   return attrs;

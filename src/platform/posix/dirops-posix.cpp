@@ -189,6 +189,11 @@ bool listDirectory(const std::string& path, std::vector<DirEntry>* entries) {
   return true;
 }
 
+bool isLink(const std::string& path) {
+  struct stat st;
+  return lstat(nativePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool createDirectory(const std::string& path) { return mkdir(nativePath(path).c_str(), 0777) == 0; }
 
 bool removeDirectory(const std::string& path) { return rmdir(nativePath(path).c_str()) == 0; }
@@ -206,8 +211,9 @@ bool copyFileReplace(const std::string& from, const std::string& to) {
   struct stat old;
   if (stat(dst.c_str(), &old) == 0 && old.st_dev == st.st_dev && old.st_ino == st.st_ino)
     return false;  // the same file: truncating it would destroy the source
-  Fd out(open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 07777));
-  if (out.get() < 0) return false;
+  Fd out(open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, st.st_mode & 07777));
+  struct stat target;
+  if (out.get() < 0 || fstat(out.get(), &target) != 0 || !S_ISREG(target.st_mode)) return false;
   if (!copyContent(in.get(), out.get())) return false;
   const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
   const bool kept = fchmod(out.get(), st.st_mode & 07777) == 0 && futimens(out.get(), times) == 0;

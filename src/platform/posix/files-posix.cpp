@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/Platform.h"
@@ -69,8 +70,25 @@ bool renameEntry(const std::string& from, const std::string& to) {
   return rename(systemPath(from).c_str(), systemPath(to).c_str()) == 0;
 }
 
+// A pipe, socket or device is never a data file: it is refused at once,
+// without waiting for a writer or reader on its other end.
 std::FILE* openDataFile(const std::string& path, const char* mode) {
-  return std::fopen(systemPath(path).c_str(), mode);
+  const std::string m = mode;
+  const bool plus = m.find('+') != std::string::npos;
+  int flags = plus ? O_RDWR : m[0] == 'r' ? O_RDONLY : O_WRONLY;
+  if (m[0] == 'w') flags |= O_CREAT | O_TRUNC;
+  if (m[0] == 'a') flags |= O_CREAT | O_APPEND;
+  const int fd = open(systemPath(path).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    close(fd);
+    errno = EINVAL;
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, mode);
+  if (!file) close(fd);
+  return file;
 }
 
 bool seekDataFile(std::FILE* file, std::uint64_t offset) {

@@ -25,6 +25,11 @@ bool listDirectory(const std::string& path, std::vector<DirEntry>* entries) {
   return true;
 }
 
+bool isLink(const std::string& path) {
+  const DWORD attrs = GetFileAttributesW(widePath(path).c_str());
+  return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool createDirectory(const std::string& path) {
   return CreateDirectoryW(widePath(path).c_str(), nullptr) != 0;
 }

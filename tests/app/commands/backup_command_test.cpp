@@ -104,16 +104,36 @@ TEST(BackupCommand, MissingConfiguredFolderFailsAfterTheLocalArchiveAndLeavesSer
   EXPECT_FALSE(f.box.serverRunning());
 }
 
-TEST(BackupCommand, SecondBackupKeepsTheFirstAndEmptyConfiguredFolderSkipsTheSecondCopy) {
+TEST(BackupCommand, SecondBackupKeepsTheFirstAndUnusableConfiguredFolderSkipsTheSecondCopy) {
   SandboxFixture f;
   ASSERT_EQ(runTool(f.box.work(), "--backup").status, 0);
   ASSERT_TRUE(waitForDatabase(30000));
-  // With no configured folder the copy is not sent to the root of the drive.
-  f.box.sql("DELETE FROM ovex_znp.sys_sjbf_pz");
-  const ToolRun second = runTool(f.box.work(), "--backup");
-  EXPECT_EQ(second.status, 0) << second.output;
-  EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 2u);
+  fs::create_directories(f.box.work() + "/relative");
+  const std::string kept = "; the backup is kept in 数据备份 only";
+  // Neither the root of the drive nor a folder found from the working
+  // folder gets the copy; the headless output says why.
+  const std::string dotDot = f.box.forTool(f.box.backups() + "/../backups");
+  const std::string notAbsolute = "\" is not an absolute path without \"..\"" + kept;
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = 'relative'", "The configured backup folder \"relative" + notAbsolute},
+      {"UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '../../../..'", "The configured backup folder \"../../../.." + notAbsolute},
+      {"UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '" + sqlEscaped(dotDot) + "'",
+       "The configured backup folder \"" + dotDot + notAbsolute},
+      {"DELETE FROM ovex_znp.sys_sjbf_pz", "No backup folder is configured" + kept},
+  };
+
+  size_t local = 1;
+  for (const auto& [statement, note] : rows) {
+    SCOPED_TRACE(statement);
+    f.box.sql(statement);
+    const ToolRun run = runTool(f.box.work(), "--backup");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.lines, (std::vector<std::string>{note, kDone}));
+    EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), ++local);
+    ASSERT_TRUE(waitForDatabase(30000));
+  }
   EXPECT_EQ(archivesIn(f.box.backups()).size(), 1u);
+  EXPECT_TRUE(archivesIn(f.box.work() + "/relative").empty());
   for (const auto& name : archivesIn(f.box.work() + "/数据备份"))
     EXPECT_FALSE(fs::exists(f.box.driveRoot() + "/" + name)) << name;
 }

@@ -1,8 +1,10 @@
 // The Upgrade command end to end: UpdateOvexZNP --upgrade in a sandbox
 // client installation, with a package made by the test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <future>
 #include <regex>
 
 #include "CommandRun.h"
@@ -17,11 +19,14 @@ namespace {
 const char kConfirm[] = "点击[OK]开始升级，升级过程中花费几分钟，请耐心等待...";
 const char kDone[] = "       升级完成            ";
 const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，请先运行....";
+const char kBusy[] = "   正在处理中，请稍等.....";
+// A run that would hang is ended, and then fails the case.
+const char kBounded[] = "timeout 300";
 
 void makePackage(const Sandbox& box, const std::string& version, const std::string& manifest = "") {
   const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/make_test_package.py";
   const auto r = runCommand("python3 " + shellQuote(script) + " " + shellQuote(box.work() + "/update") + " " +
-                            version + (manifest.empty() ? "" : " " + shellQuote(manifest)));
+                            shellQuote(version) + (manifest.empty() ? "" : " " + shellQuote(manifest)));
   ASSERT_EQ(r.status, 0) << r.output;
 }
 
@@ -129,4 +134,128 @@ TEST(UpgradeCommand, MissingServiceIniStopsAfterUpdateManagerIni) {
   EXPECT_TRUE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
   EXPECT_FALSE(fs::exists(f.box.serviceIni()));
   EXPECT_EQ(f.box.runningClient(), "");  // not restarted
+}
+
+TEST(UpgradeCommand, LinkedFoldersLoseNothingAndPipesHangNothing) {
+  SandboxFixture f;
+  makePackage(f.box, "3.0.5");
+  const std::string W = f.box.work(), K = f.box.client();
+  // The folders the run deletes and makes afresh are links to folders elsewhere.
+  TempDir elsewhere;
+  const std::vector<std::string> linked = {W + "/tmp", W + "/bf", K + "/updater/zip", K + "/db_updating_T"};
+  for (size_t i = 0; i < linked.size(); ++i) {
+    writeFile(elsewhere / std::to_string(i) + "/keep.txt", "keep");
+    fs::create_directories(fs::path(linked[i]).parent_path());
+    fs::create_directory_symlink(elsewhere / std::to_string(i), linked[i]);
+  }
+  // Pipes that nobody writes to, one of them the last file of update/
+  // (Windows has no pipes among its files: not for the Windows build).
+  if (!f.box.windows()) {
+    ASSERT_EQ(mkfifo((W + "/update/～last.pipe").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((f.box.dataDir() + "/pipe.fifo").c_str(), 0644), 0);
+  }
+
+  const ToolRun run = runTool(W, "--upgrade", kBounded);
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kDone}));
+  for (size_t i = 0; i < linked.size(); ++i) {
+    EXPECT_EQ(readFile(elsewhere / std::to_string(i) + "/keep.txt"), "keep") << linked[i];
+    EXPECT_FALSE(fs::is_symlink(linked[i])) << linked[i];
+  }
+  EXPECT_TRUE(fs::exists(W + "/tmp/update.xml"));
+  EXPECT_EQ(filesBelow(K + "/updater/zip"), filesBelow(W + "/update"));
+  EXPECT_EQ(readFile(K + "/server/lib/发票.dll"), "new dll 3.0.5");
+}
+
+TEST(UpgradeCommand, DatabaseFolderThatIsALinkFailsTheBackupBeforeAnythingChanges) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 0,
+                    .seedSql = {"CREATE DATABASE moved CHARACTER SET gbk; CREATE TABLE moved.t (id INT) ENGINE=InnoDB;"
+                                " INSERT INTO moved.t VALUES (7);"}});
+  makePackage(f.box, "3.0.6");
+  // The database "moved" lives on another disk, reached through a link.
+  TempDir disk;
+  f.box.endServer();
+  fs::rename(f.box.dataDir() + "/moved", disk / "moved");
+  fs::create_directory_symlink(disk / "moved", f.box.dataDir() + "/moved");
+  f.box.startServer();
+  ASSERT_EQ(f.box.sql("SELECT id FROM moved.t"), "7\n");
+  const std::string service = readFile(f.box.serviceIni());
+  const std::string reason = "moved\" is a link to a folder elsewhere; the backup cannot hold its files";
+
+  ToolRun run = runTool(f.box.work(), "--backup");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.lines, std::vector<std::string>{"备份失败，请重试...."});
+  f.box.startServer();
+  run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
+  EXPECT_TRUE(filesBelow(f.box.work() + "/数据备份").empty());
+  EXPECT_TRUE(filesBelow(f.box.backups()).empty());
+  EXPECT_EQ(readFile(f.box.serviceIni()), service);
+  EXPECT_FALSE(fs::exists(f.box.client() + "/server/lib/发票.dll"));
+  EXPECT_TRUE(fs::is_symlink(f.box.dataDir() + "/moved"));
+  EXPECT_FALSE(filesBelow(disk / "moved").empty());
+
+  // A link elsewhere in db (not backed up) stops the database entry before
+  // its working copy is made. The failed run has ended the server.
+  ASSERT_FALSE(f.box.serverRunning());
+  fs::remove(f.box.dataDir() + "/moved");
+  fs::rename(disk / "moved", f.box.dataDir() + "/moved");
+  writeFile(disk / "share/errmsg.sys", "messages");
+  fs::create_directory_symlink(disk / "share", f.box.client() + "/db/share");
+  f.box.startServer();
+  f.box.startClient();
+  run = runTool(f.box.work(), "--upgrade");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("share\" is a link to a folder elsewhere; its working copy cannot hold its files"),
+            std::string::npos)
+      << run.output;
+  EXPECT_FALSE(fs::exists(f.box.client() + "/db_updating_T"));
+  EXPECT_TRUE(fs::is_symlink(f.box.client() + "/db/share"));
+  EXPECT_EQ(readFile(disk / "share/errmsg.sys"), "messages");
+}
+
+TEST(UpgradeCommand, SecondCopyMeetsTheBusyMessageAndChangesNothing) {
+  SandboxFixture f;
+  makePackage(f.box, "3.0.7");
+  auto first = std::async(std::launch::async, [&] { return runTool(f.box.work(), "--upgrade", kBounded); });
+  // The client stopped: the first copy is in its run.
+  ASSERT_TRUE(waitUntil([&] { return f.box.runningClient().empty(); }, 30000));
+  const ToolRun second = runTool(f.box.work(), "--backup");
+  EXPECT_EQ(second.status, 2);
+  EXPECT_EQ(second.lines, std::vector<std::string>{kBusy});
+  const ToolRun run = first.get();
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kDone}));
+  EXPECT_EQ(filesBelow(f.box.work() + "/数据备份").size(), 1u);
+  EXPECT_EQ(filesBelow(f.box.backups()).size(), 1u);
+  f.box.startServer();
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.7\n");
+}
+
+TEST(UpgradeCommand, ControlCharactersInTheVersionOrPackageNameStopTheRunBeforeTheClientChanges) {
+  SandboxFixture f;
+  const std::string service = readFile(f.box.serviceIni());
+  struct Row {
+    std::string version, renamedTo, error;
+  };
+  std::vector<Row> rows = {{"3.0.8&#13;&#10;Port=1", "",
+                            "The package's version \"3.0.8\\x0D\\x0APort=1\" holds a control character."}};
+  if (!f.box.windows())  // no Windows file name holds one
+    rows.push_back({"3.0.9", "升级包3.0.9\x1B.zip", "The package's file name \"升级包3.0.9\\x1B.zip\" holds a control character."});
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.version);
+    fs::remove_all(f.box.work() + "/update");
+    makePackage(f.box, row.version);
+    if (!row.renamedTo.empty())
+      fs::rename(f.box.work() + "/update/升级包" + row.version + ".zip", f.box.work() + "/update/" + row.renamedTo);
+    if (f.box.runningClient().empty()) f.box.startClient();
+    if (!f.box.serverRunning()) f.box.startServer();
+    const ToolRun run = runTool(f.box.work(), "--upgrade");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, row.error}));
+    EXPECT_EQ(readFile(f.box.serviceIni()), service);
+    EXPECT_FALSE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
+    EXPECT_FALSE(fs::exists(f.box.client() + "/server/lib/发票.dll"));
+  }
 }

@@ -34,12 +34,20 @@ TEST(SetCurrentVersion, ReplacesEveryMatchingLineWhateverItsCase) {
             " CurrentVersion=1\r\nCurrentVersion\r\n");  // no match: leading blank, no "="
 }
 
-TEST(SetCurrentVersion, NormalisesLineEnds) {
-  EXPECT_EQ(rewritten("a=1\nCurrentVersion=1\nb=2", "2"), "a=1\r\nCurrentVersion=2\r\nb=2\r\n");
-  EXPECT_EQ(rewritten("a=1\r\nb=2", "2"), "a=1\r\nb=2\r\n");
-  EXPECT_EQ(rewritten("a=1\rb=2\r\n", "2"), "a=1b=2\r\n");  // a lone CR is dropped
+TEST(SetCurrentVersion, KeepsEveryOtherByteAsItWas) {
+  EXPECT_EQ(rewritten("a=1\nCurrentVersion=1\nb=2", "2"), "a=1\nCurrentVersion=2\nb=2");
+  EXPECT_EQ(rewritten("a=1\r\nb=2", "2"), "a=1\r\nb=2");
+  EXPECT_EQ(rewritten("a=1\rb=2\r\n", "2"), "a=1\rb=2\r\n");
+  EXPECT_EQ(rewritten("x\r\rCurrentVersion=1\r\n", "2"), "x\r\rCurrentVersion=1\r\n");  // a line "xCurrentVersion=1"
+  EXPECT_EQ(rewritten("\rCurrentVersion=1\r", "2"), "CurrentVersion=2");  // a lone CR is no part of the line
   EXPECT_EQ(rewritten("", "2"), "");
-  EXPECT_EQ(rewritten("\n", "2"), "\r\n");
+  EXPECT_EQ(rewritten("\n", "2"), "\n");
+  // Saved as UTF-8, with and without a byte-order mark: its Chinese text
+  // stays; the version line starting with the mark is not the key's line.
+  const std::string utf8 = "ServiceName=Parvia管理系统服务\r\nCurrentVersion=1\r\n备注=中文\n";
+  EXPECT_EQ(rewritten(utf8, "2"), "ServiceName=Parvia管理系统服务\r\nCurrentVersion=2\r\n备注=中文\n");
+  EXPECT_EQ(rewritten("\xEF\xBB\xBF" + utf8, "2"), "\xEF\xBB\xBFServiceName=Parvia管理系统服务\r\nCurrentVersion=2\r\n备注=中文\n");
+  EXPECT_EQ(rewritten("\xEF\xBB\xBF" "CurrentVersion=1\r\n", "2"), "\xEF\xBB\xBF" "CurrentVersion=1\r\n");
 }
 
 TEST(SetCurrentVersion, KeepsGbkTextAndPermissions) {

@@ -1,8 +1,10 @@
 // Process control with real Windows processes.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "WinTestSupport.h"
 #include "platform/Platform.h"
+#include "platform/win32/Wide.h"
 #include "util/TUpdateUtils.h"
 
 using namespace wintest;
@@ -72,4 +74,61 @@ TEST(WinProcess, MissingThingsAreAnsweredQuietly) {
   const int self = static_cast<int>(platform::currentProcessId());
   EXPECT_EQ(TUpdateUtils::GetProcessPath(self).substr(TUpdateUtils::GetProcessPath(self).rfind('\\') + 1),
             "win_platform_tests.exe");
+}
+
+namespace {
+
+// The lock holder started as a process of its own, ended with the object.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& marker) {
+    std::wstring line = L"\"" + platform::widePath(platform::executableDirectory() + "\\win_lock_holder.exe") +
+                        L"\" \"" + platform::widePath(marker) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started_ = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_);
+  }
+  ~LockHolder() {
+    if (!started_) return;
+    end();
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+  }
+  bool started() const { return started_; }
+  void end() {
+    TerminateProcess(process_.hProcess, 9);
+    WaitForSingleObject(process_.hProcess, 10000);
+  }
+  // The exit code once it has ended by itself within ms, else -1.
+  int exitCode(int ms) {
+    DWORD code = 0;
+    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_.hProcess, &code))
+      return -1;
+    return static_cast<int>(code);
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  bool started_ = false;
+};
+
+}  // namespace
+
+TEST(WinCommandLock, OneProcessAtATimeAndFreedWhenItsOwnerIsEnded) {
+  TempDir dir;
+  {
+    LockHolder holder(dir / "held.txt");
+    ASSERT_TRUE(holder.started());
+    ASSERT_TRUE(waitUntil([&] { return platform::fileAttributes(dir / "held.txt").has_value(); }, 20000));
+    EXPECT_FALSE(platform::takeCommandLock());
+    holder.end();  // ended without releasing: the lock is abandoned, not kept
+    EXPECT_TRUE(platform::takeCommandLock());
+  }
+  LockHolder refused(dir / "second.txt");
+  ASSERT_TRUE(refused.started());
+  EXPECT_EQ(refused.exitCode(20000), 1);
+  platform::releaseCommandLock();
+  LockHolder after(dir / "third.txt");
+  ASSERT_TRUE(after.started());
+  EXPECT_TRUE(waitUntil([&] { return platform::fileAttributes(dir / "third.txt").has_value(); }, 20000));
 }
