@@ -29,6 +29,15 @@ void showError(const std::string& text) {
   std::fprintf(stderr, "%s\n", report.c_str());
 }
 
+void writeNote(const std::string& text) {
+  if (g_front) {
+    g_front->writeNote(text);
+    return;
+  }
+  std::printf("%s\n", text.c_str());
+  std::fflush(stdout);
+}
+
 void processMessages() {
   if (g_front) g_front->processMessages();
 }

@@ -19,6 +19,9 @@ class Screen {
   virtual void setLabelText(const std::string& text) = 0;
   virtual void startTimer(int intervalMs) = 0;
   virtual void stopTimer() = 0;
+  // A line of the run's own account (what became of each script): the
+  // headless front end prints it, the window shows nothing.
+  virtual void writeNote(const std::string& text) { (void)text; }
 };
 
 namespace screen {
@@ -29,6 +32,7 @@ void attach(Screen* front);
 void showMessage(const std::string& text);
 void showError(const std::string& text);
 void processMessages();
+void writeNote(const std::string& text);
 
 // The default error report's text: "." appended when the last character
 // has a code above that of ".".

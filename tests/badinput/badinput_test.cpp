@@ -128,14 +128,16 @@ std::string scriptOutcome(const std::string& path) {
   }
   SqlLineSplitter splitter;
   std::string statements;
-  int count = 0;
+  int count = 0, hidden = 0;
   for (const auto& line : lines)
     if (const auto statement = splitter.feed(line)) {
-      statements += *statement + "\n";
+      statements += statement->text + "\n";
       ++count;
+      hidden += statement->commentHidesLines;
     }
   return "lines=" + std::to_string(lines.size()) + " statements=" + std::to_string(count) +
-         " pending=" + std::to_string(splitter.pending().size()) + " md5=" + md5Of(statements);
+         " pending=" + std::to_string(splitter.pending().size()) + " md5=" + md5Of(statements) +
+         (hidden ? " not-sent=" + std::to_string(hidden) : "");
 }
 
 // A path as UTF-8 with "/" between its parts, on both platforms.

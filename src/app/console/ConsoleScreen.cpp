@@ -13,3 +13,8 @@ void ConsoleScreen::showError(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
   std::fflush(stderr);
 }
+
+void ConsoleScreen::writeNote(const std::string& text) {
+  std::printf("%s\n", text.c_str());
+  std::fflush(stdout);
+}

@@ -1,5 +1,5 @@
 #pragma once
-// The headless front end: messages on standard output, one line each,
+// The headless front end: messages and notes on standard output, one line each,
 // message boxes dismissed with OK at once, error reports on standard error.
 #include <string>
 
@@ -15,6 +15,7 @@ class ConsoleScreen : public Screen {
   void setLabelText(const std::string& text) override { label_ = text; }
   void startTimer(int) override {}
   void stopTimer() override {}
+  void writeNote(const std::string& text) override;
 
   const std::string& lastMessage() const { return lastMessage_; }
   bool errorReported() const { return errorReported_; }
