@@ -5,6 +5,8 @@
 #include "app/PackageFolder.h"
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
+#include "package/EntryPaths.h"
+#include "package/PackageCheck.h"
 #include "package/TZNPOp.h"
 #include "package/UpdateXML.h"
 #include "platform/Platform.h"
@@ -72,10 +74,18 @@ void TUpdateThread::Execute() {
   const std::string scratch = platform::currentDirectory() + "\\tmp";
   if (directoryExists(scratch)) deleteDirectoryTree(scratch);
   TUpdateUtils::unzip(packagePath, scratch);
+  // A damaged package is named as such rather than by what it lacks; with
+  // no package at all the manifest reader reports it.
+  if (!packagePath.empty())
+    packagecheck::requireSoundPackage(packageName, packagecheck::checkPackageArchive(packagePath));
 
   TUpdateXML manifest;
   manifest.xmlToObject(newManifestDocument(), scratch + "\\update.xml");
   const auto& entries = manifest.updateFileList->entries();
+  // Nothing in the client changes unless every entry archive reads well
+  // and every target stays inside the client folder.
+  packagecheck::requireSoundPackage(packageName,
+                                    packagecheck::checkEntries(entrypaths::scratchFolder(), entries, clientDir));
   const size_t count = entries.size();
   for (size_t i = 0; i < count; ++i) {
     TupdateOp::updateOp(*entries[i], clientDir);
