@@ -5,6 +5,7 @@
 #include "app/PackageFolder.h"
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
+#include "package/DatabaseSwap.h"
 #include "package/EntryPaths.h"
 #include "package/PackageCheck.h"
 #include "package/TZNPOp.h"
@@ -58,6 +59,9 @@ void TUpdateThread::Execute() {
     hideBusy();
     return;
   }
+  // A database swap that an earlier run did not finish leaves no db folder
+  // for the server to start from.
+  dbswap::restoreInterruptedSwap(clientDir + "/db");
   const std::string serverPath = runningServerPath();
   if (!paths::isAbsolute(serverPath)) {
     hideBusy();
