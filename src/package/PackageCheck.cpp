@@ -6,7 +6,7 @@
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
 #include "util/PathValidation.h"
-#include "util/zip/ArchiveCheck.h"
+#include "util/zip/ArchiveTest.h"
 
 namespace packagecheck {
 namespace {
@@ -64,7 +64,7 @@ std::string pathProblem(const std::string& text, const std::string& joined, cons
 }
 
 void addArchiveProblems(const std::string& archive, const std::string& path, std::vector<Problem>* out) {
-  for (const zipio::ArchiveProblem& p : zipio::checkArchive(path)) out->push_back({archive, p.entry, p.what});
+  for (const std::string& problem : zipio::testArchive(path)) out->push_back({archive, "", problem});
 }
 
 std::string fileNameOf(const std::string& path) {

@@ -12,7 +12,7 @@ namespace packagecheck {
 
 struct Problem {
   std::string archive;  // the package's file name, or the entry's fileName
-  std::string item;     // a member of that archive or a manifest field; may be empty
+  std::string item;     // the manifest field at fault; empty for what the archive holds
   std::string what;
 };
 

@@ -178,11 +178,12 @@ std::string archiveOutcome(const std::string& path, std::vector<std::string>* st
 
 // The package is unpacked into W/tmp as the update run does and checked
 // against a client folder K; paths below the temporary root read "<root>".
-std::string packageOutcome(const std::string& path) {
+std::string packageOutcome(const std::string& corpusPath) {
   TempDir root;
-  const std::string scratch = root / "W/tmp/", client = root / "K";
+  const std::string scratch = root / "W/tmp/", client = root / "K", path = root / "W/package.zip";
   fs::create_directories(nativePath(client));
   fs::create_directories(nativePath(root / "W"));
+  fs::copy_file(nativePath(corpusPath), nativePath(path));
   TUpdateUtils::unzip(path, scratch);
   auto problems = packagecheck::checkPackageArchive(path);
   std::string out;

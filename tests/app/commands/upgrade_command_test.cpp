@@ -112,7 +112,7 @@ TEST(UpgradeCommand, DamagedOrEscapingPackageIsReportedBeforeAnythingInTheClient
     std::string options, problem;
   };
   const Row rows[] = {
-      {"--crc-damage lib.zip:plain.txt", "lib.zip: plain.txt: its data does not match its CRC-32"},
+      {"--crc-damage lib.zip:plain.txt", "lib.zip: entry \"plain.txt\": CRC mismatch: the data is damaged"},
       {"--set-up-path " + shellQuote("lib.zip=\\..\\..\\..\\..\\tmp\\" + escaped),
        "lib.zip: setUpPath \"\\..\\..\\..\\..\\tmp\\" + escaped + "\": has a \"..\" part"},
   };
