@@ -63,6 +63,17 @@ std::string pathProblem(const std::string& text, const std::string& joined, cons
   return {};
 }
 
+// The error the copy to a target and to its backup folder would raise part-way.
+std::string validationProblem(const std::string& target) {
+  try {
+    for (const std::string& folder : {target, target + "_bak_T"})
+      pathcheck::validatePath({folder, pathcheck::absolutePath(folder)}, pathcheck::PathKind::kDirectory);
+  } catch (const OvexError& e) {
+    return e.what();
+  }
+  return {};
+}
+
 void addArchiveProblems(const std::string& archive, const std::string& path, std::vector<Problem>* out) {
   for (const std::string& problem : zipio::testArchive(path)) out->push_back({archive, "", problem});
 }
@@ -82,7 +93,8 @@ void checkEntry(const TUpdateFile& uf, const std::string& scratchFolder, const s
   }
   if (uf.updateStyle != "1" && !entrypaths::isUpdaterPackage(uf.fileName)) {
     const std::string target = entrypaths::targetFolder(uf, clientDir);
-    const std::string targetProblem = pathProblem(uf.setUpPath, target, clientDir);
+    std::string targetProblem = pathProblem(uf.setUpPath, target, clientDir);
+    if (targetProblem.empty()) targetProblem = validationProblem(target);
     if (!targetProblem.empty()) out->push_back({uf.fileName, "setUpPath \"" + uf.setUpPath + "\"", targetProblem});
   }
   if (!archivesRead->insert(uf.fileName).second) return;

@@ -311,6 +311,7 @@ def packages():
     p["setuppath_drive"] = with_setup("C:\\Windows")
     p["setuppath_network"] = with_setup("\\\\server\\share")
     p["setuppath_glued_to_client_name"] = with_setup("lib")
+    p["setuppath_invalid_characters"] = with_setup("\\server\\a|b")
     p["filename_dotdot"] = with_name("..\\lib.zip")
     p["filename_drive"] = with_name("C:\\lib.zip")
     p["filename_network"] = with_name("\\\\server\\lib.zip")
