@@ -6,12 +6,13 @@
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
 #include "util/PathValidation.h"
+#include "util/Paths.h"
 #include "util/zip/ArchiveTest.h"
 
 namespace packagecheck {
 namespace {
 
-// ---- path text; to move to the shared path helpers ----
+// ---- the path texts of a package, written for Windows whatever the platform ----
 
 bool hasParentPart(const std::string& path) {
   size_t start = 0;
@@ -24,7 +25,7 @@ bool hasParentPart(const std::string& path) {
 }
 
 bool isNetworkPath(const std::string& path) {
-  return path.size() >= 2 && pathcheck::isSeparator(path[0]) && pathcheck::isSeparator(path[1]);
+  return path.size() >= 2 && paths::isSeparator(path[0]) && paths::isSeparator(path[1]);
 }
 
 // "C:..." or "\C:...": a drive letter and its colon as the first part.
@@ -36,7 +37,7 @@ bool namesDrive(const std::string& path) {
 }
 
 std::string normalised(const std::string& path) {
-  std::string p = pathcheck::withoutTrailingSeparator(path);
+  std::string p = paths::withoutTrailingSeparator(path);
   for (char& c : p)
     if (c == '\\') c = '/';
   return p;
@@ -45,8 +46,8 @@ std::string normalised(const std::string& path) {
 // True when path, made absolute, is folder or lies below it.
 bool staysInside(const std::string& path, const std::string& folder, std::string* resolved) {
   try {
-    *resolved = pathcheck::absolutePath(path);
-    const std::string p = normalised(*resolved), base = normalised(pathcheck::absolutePath(folder));
+    *resolved = paths::absolutePath(path);
+    const std::string p = normalised(*resolved), base = normalised(paths::absolutePath(folder));
     return p == base || (p.size() > base.size() && p.compare(0, base.size(), base) == 0 && p[base.size()] == '/');
   } catch (const OvexError&) {
     return false;
@@ -67,7 +68,7 @@ std::string pathProblem(const std::string& text, const std::string& joined, cons
 std::string validationProblem(const std::string& target) {
   try {
     for (const std::string& folder : {target, target + "_bak_T"})
-      pathcheck::validatePath({folder, pathcheck::absolutePath(folder)}, pathcheck::PathKind::kDirectory);
+      pathcheck::validatePath({folder, paths::absolutePath(folder)}, pathcheck::PathKind::kDirectory);
   } catch (const OvexError& e) {
     return e.what();
   }

@@ -12,7 +12,7 @@
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
 #include "util/OvexError.h"
-#include "util/PathValidation.h"
+#include "util/Paths.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
@@ -85,9 +85,7 @@ bool sameLastNames(const std::string& a, const std::string& b, size_t count) {
 
 bool namesFolder(const std::string& reported, const std::string& folder) {
   if (platform::sameEntry(reported, folder)) return true;
-  const bool ownForm = platform::driveLength(reported) > 0 ||
-                       (reported.size() > 1 && pathcheck::isSeparator(reported[0]) && pathcheck::isSeparator(reported[1]));
-  return !ownForm && sameLastNames(reported, pathcheck::absolutePath(folder), 3);
+  return !paths::isAbsolute(reported) && sameLastNames(reported, paths::absolutePath(folder), 3);
 }
 
 void requireServing(const std::string& dataDirectory) {
