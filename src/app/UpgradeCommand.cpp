@@ -5,6 +5,9 @@
 #include "app/PackageFolder.h"
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
+#include "package/DatabaseSwap.h"
+#include "package/EntryPaths.h"
+#include "package/PackageCheck.h"
 #include "package/TZNPOp.h"
 #include "package/UpdateXML.h"
 #include "platform/Platform.h"
@@ -56,6 +59,9 @@ void TUpdateThread::Execute() {
     hideBusy();
     return;
   }
+  // A database swap that an earlier run did not finish leaves no db folder
+  // for the server to start from.
+  dbswap::restoreInterruptedSwap(clientDir + "/db");
   const std::string serverPath = runningServerPath();
   if (!paths::isAbsolute(serverPath)) {
     hideBusy();
@@ -72,6 +78,10 @@ void TUpdateThread::Execute() {
   const std::string scratch = platform::currentDirectory() + "\\tmp";
   if (directoryExists(scratch)) deleteDirectoryTree(scratch);
   TUpdateUtils::unzip(packagePath, scratch);
+  // A damaged package is named as such rather than by what it lacks; with
+  // no package at all the manifest reader reports it.
+  if (!packagePath.empty())
+    packagecheck::requireSoundPackage(packageName, packagecheck::checkPackageArchive(packagePath));
 
   TUpdateXML manifest;
   manifest.xmlToObject(newManifestDocument(), scratch + "\\update.xml");
@@ -79,6 +89,10 @@ void TUpdateThread::Execute() {
   refuseControlCharacters("The package's version", manifest.updateInfo->version);
   refuseControlCharacters("The package's file name", packageName);
   const auto& entries = manifest.updateFileList->entries();
+  // Nothing in the client changes unless every entry archive reads well
+  // and every target stays inside the client folder.
+  packagecheck::requireSoundPackage(packageName,
+                                    packagecheck::checkEntries(entrypaths::scratchFolder(), entries, clientDir));
   const size_t count = entries.size();
   for (size_t i = 0; i < count; ++i) {
     TupdateOp::updateOp(*entries[i], clientDir);

@@ -16,14 +16,19 @@ std::string trimControls(const std::string& line) {
   return line.substr(begin, end - begin);
 }
 
-std::optional<std::string> SqlLineSplitter::feed(const std::string& line) {
+std::optional<SqlStatement> SqlLineSplitter::feed(const std::string& line) {
   const std::string trimmed = trimControls(line);
   if (isCommentLine(trimmed)) return std::nullopt;
   if (!endsStatement(trimmed)) {
+    // Lines are joined with nothing between them: a comment to the end of
+    // this line would swallow every line joined after it.
+    if (!hidden_ && scan_.startsLineComment(trimmed)) hidden_ = true;
     pending_ += trimmed;
     return std::nullopt;
   }
-  std::string statement = pending_ + trimmed;
+  SqlStatement statement{pending_ + trimmed, hidden_};
   pending_.clear();
+  scan_ = SqlCommentScan();
+  hidden_ = false;
   return statement;
 }

@@ -19,11 +19,6 @@ std::string stem(const std::string& fileName) {
   return utf16ToUtf8(units);
 }
 
-}  // namespace entrypaths
-
-namespace {
-
-// Packages of the client's own updater always go to updater\lib.
 bool isUpdaterPackage(const std::string& fileName) { return fileName.compare(0, 16, "ovex-znp-updater") == 0; }
 
 std::string targetFolder(const TUpdateFile& uf, const std::string& ovexZNPDir) {
@@ -31,7 +26,7 @@ std::string targetFolder(const TUpdateFile& uf, const std::string& ovexZNPDir) {
   return ovexZNPDir + uf.setUpPath;
 }
 
-}  // namespace
+}  // namespace entrypaths
 
 namespace TupdateOp {
 
@@ -48,7 +43,7 @@ void updateCommonFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
   // A missing or damaged archive leaves the unpack folder empty or partial.
   TUpdateUtils::unzip(scratch + uf.fileName, unpackFolder);
 
-  const std::string target = targetFolder(uf, ovexZNPDir);
+  const std::string target = entrypaths::targetFolder(uf, ovexZNPDir);
   if (!directoryExists(target)) createDirectoryPath(target);
   // The backup is merged into whatever an earlier entry left there.
   copyDirectoryTree(target, target + "_bak_T");

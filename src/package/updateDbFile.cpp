@@ -1,20 +1,18 @@
 // The database update: scripts run against a working copy of the client's
 // db folder, served by the copy's own server, which then replaces db.
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
-#include <functional>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "backup/TZNPBf.h"
-#include "dbclient/TDbConnection.h"
+#include "package/DatabaseSwap.h"
 #include "package/EntryPaths.h"
 #include "package/ScriptList.h"
 #include "package/TZNPOp.h"
 #include "package/UpdateXML.h"
+#include "package/WorkingCopyServer.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
@@ -23,54 +21,31 @@
 
 namespace {
 
-const char kServerName[] = "ovexsqld.exe";
-constexpr int kServerStartWaitMs = 3000;
-// A server on a copy of a killed server's files may run crash recovery
-// before it listens; a server that was ended may take a moment to go.
-constexpr int kServerBoundMs = 60000;
-constexpr int kPollMs = 200;
-
-// Polls until the condition holds or the bound has passed; window messages
-// are handled between the polls.
-bool waitUntil(const std::function<bool()>& condition, int boundMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    screen::processMessages();
-    platform::sleepMs(kPollMs);
-  }
-}
-
-bool serverAcceptsConnection() {
-  try {
-    auto connection = TDbUtils::getOvexZnpConnection();
-    connection->Connect();
-    connection->Disconnect();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool serverGone() { return TUpdateUtils::findProcess(kServerName) < 0; }
-
 void emptyWorkingCopy(const std::string& workingCopy) {
   if (!directoryExists(workingCopy)) return;
   deleteDirectoryTree(workingCopy);
   createDirectoryPath(workingCopy);
 }
 
-std::optional<std::uint64_t> fileSize(const std::string& path) {
+struct FileStamp {
+  std::uint64_t size;
+  std::time_t lastWrite;
+  bool operator==(const FileStamp&) const = default;
+};
+
+std::optional<FileStamp> stampOf(const std::string& path) {
   std::FILE* file = platform::openDataFile(path, "rb");
   if (!file) return std::nullopt;
-  const auto size = platform::dataFileSize(file);
+  const auto info = platform::dataFileInfo(file);
   std::fclose(file);
-  return size;
+  if (!info) return std::nullopt;
+  return FileStamp{info->size, info->lastWrite};
 }
 
 // The first regular file below from (as a path relative to it) that is not
-// found below to with the same size; empty when every file arrived.
+// found below to with the same size and last-write time (the copy takes
+// both over); empty when every file arrived. A file the copy could not
+// replace keeps its own time even where it has the same size.
 std::string firstMissingFile(const std::string& from, const std::string& to, const std::string& rel = "") {
   std::vector<platform::DirEntry> entries;
   platform::listDirectory(from + rel, &entries);
@@ -82,14 +57,15 @@ std::string firstMissingFile(const std::string& from, const std::string& to, con
       if (!missing.empty()) return missing;
       continue;
     }
-    const auto expected = fileSize(from + path);
-    if (expected && fileSize(to + path) != expected) return path;
+    const auto expected = stampOf(from + path);
+    if (expected && stampOf(to + path) != expected) return path;
   }
   return {};
 }
 
-// The copy passes over files it cannot write (a full disk); a working copy
-// that lacks part of the database must never go on to replace it.
+// The copy passes over files it cannot write (a full disk, a file left from
+// an earlier copy that cannot be replaced); a working copy that lacks part
+// of the database must never go on to replace it.
 void checkWorkingCopy(const std::string& dbFolder, const std::string& workingCopy) {
   const std::string missing = firstMissingFile(dbFolder, workingCopy);
   if (!missing.empty())
@@ -97,17 +73,11 @@ void checkWorkingCopy(const std::string& dbFolder, const std::string& workingCop
                     "\" could not be copied to \"" + workingCopy + missing + "\"");
 }
 
-// Replaces db by the working copy and makes sure nothing of it was left out:
-// a db folder mixing old and new data files must not be taken for a success.
-void replaceDatabaseFolder(const std::string& dbFolder, const std::string& workingCopy) {
-  if (!directoryExists(dbFolder)) return;
-  deleteDirectoryTree(dbFolder);
-  createDirectoryPath(dbFolder);
-  copyDirectoryTree(workingCopy, dbFolder);
-  const std::string missing = firstMissingFile(workingCopy, dbFolder);
-  if (!missing.empty())
-    throw OvexError("The database folder was not replaced completely: \"" + dbFolder + missing +
-                    "\" could not be copied from \"" + workingCopy + missing + "\"");
+void runScripts(const std::string& unpackFolder, const std::vector<std::string>& scripts) {
+  for (const std::string& script : scripts) {
+    screen::note(outcomeLine(script, runSqlFile(unpackFolder + "\\" + script)));
+    screen::processMessages();
+  }
 }
 
 }  // namespace
@@ -122,6 +92,10 @@ void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
 
   const std::string workingCopy = ovexZNPDir + "/db_updating_T";
   const std::string dbFolder = ovexZNPDir + "/db";
+  // Without a db folder the working copy may be the only copy of the
+  // database there is (a swap that stopped part-way): it is left alone.
+  if (!directoryExists(dbFolder)) throw OvexError("The specified path was not found");
+  dbswap::removeLeftover(dbFolder);
   // The copy does not follow links: a folder reached through one would be
   // missing from the working copy, and so from db once it is replaced.
   const std::string link = firstFolderLink(dbFolder);
@@ -131,18 +105,8 @@ void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
   copyDirectoryTree(dbFolder, workingCopy);
   checkWorkingCopy(dbFolder, workingCopy);
 
-  TUpdateUtils::startExeProcess(workingCopy + "/bin/ovexsqld.exe");
-  platform::sleepMs(kServerStartWaitMs);
-  // Not ready in time: the first script's connect reports it.
-  if (!scripts.empty()) waitUntil(serverAcceptsConnection, kServerBoundMs);
-  for (const std::string& script : scripts) {
-    runSqlFile(unpackFolder + "\\" + script);
-    screen::processMessages();
-  }
-
-  TUpdateUtils::killProcess(kServerName);
-  waitUntil(serverGone, kServerBoundMs);
-  replaceDatabaseFolder(dbFolder, workingCopy);
+  workingcopyserver::runWithServer(workingCopy, !scripts.empty(), [&] { runScripts(unpackFolder, scripts); });
+  dbswap::replaceDatabaseFolder(dbFolder, workingCopy);
 }
 
 }  // namespace TupdateOp

@@ -4,6 +4,7 @@
 manifests/*.xml  malformed update.xml files for the manifest reader
 scripts/*.sql    malformed SQL scripts for readTextLines and the line splitter
 archives/*.zip   malformed archives for unzip
+packages/*.zip   update packages with damaged entry archives or escaping targets, for the package check
 
 The outcome each input must have is kept in expected.tsv. The output is
 deterministic: running the script again gives the same bytes.
@@ -154,6 +155,9 @@ def scripts():
     s["blank_lines"] = b"\r\n\r\n   \r\n\t\r\n"
     s["many_tiny_statements"] = b"S;\n" * 100_000
     s["comment_after_statement"] = lines("SELECT 1; -- done", "SELECT 2 -- not the end", ";")
+    s["trailing_comment_inside_statement"] = lines("DELETE FROM t -- old rows", "WHERE old = 1;")
+    s["hash_comment_inside_statement"] = lines("UPDATE t SET a = 1 # all of them?", "WHERE b = '#';")
+    s["comment_marks_inside_quotes"] = lines("UPDATE t SET a = '-- x # y'", "WHERE b = \"it\\\"s -- \";")
     s["gbk_trail_byte_is_semicolon"] = b"SELECT '\x81;' ;\r\n"
     s["huge_comment"] = b"--" + b"c" * 3_000_000 + b"\n;\n"
     return s
@@ -263,6 +267,59 @@ def archives():
     return a
 
 
+# ---- packages ---------------------------------------------------------------
+
+def package_manifest(entries):
+    """entries: (fileName, updateStyle, setUpPath)"""
+    files = "".join(f"<file><fileName>{n}</fileName><checkCode>x</checkCode><updateStyle>{st}</updateStyle>"
+                    f"<setUpPath>{sp}</setUpPath></file>" for n, st, sp in entries)
+    return (DECL_UTF8 + f"<update>\n<updateInfo>{leaves(INFO)}</updateInfo>\n"
+            f"<updateFileList>{files}</updateFileList>\n</update>\n").encode("utf-8")
+
+
+def packages():
+    lib = archive([(b"a.txt", b"hello", {}), ("模板/b.txt".encode(), b"world " * 100, {"method": 8, "flags": 0x800})])
+    db = archive([(b"1.sql", b"SELECT 1;\r\n", {"method": 8})])
+    updater = archive([(b"u.jar", b"jar", {})])
+    entries = [("lib.zip", "0", "\\server\\lib"), ("ovex-znp-updater-1.zip", "2", "\\..\\unused"), ("db.zip", "1", "\\db")]
+    members = {"lib.zip": lib, "ovex-znp-updater-1.zip": updater, "db.zip": db}
+
+    def pkg(entries=entries, members=members, member_options=None):
+        member_options = member_options or {}
+        items = [(b"update.xml", package_manifest(entries), {"method": 8})]
+        items += [(n.encode(), data, {"method": 8, **member_options.get(n, {})}) for n, data in members.items()]
+        return archive(items)
+
+    def with_lib(data):
+        return pkg(members={**members, "lib.zip": data})
+
+    def with_setup(path):
+        return pkg(entries=[("lib.zip", "0", path)] + entries[1:])
+
+    def with_name(name):
+        return pkg(entries=[(name, "0", "\\server\\lib")] + entries[1:])
+
+    p = {"good": pkg()}
+    p["entry_crc_damaged"] = with_lib(archive([(b"a.txt", b"hello", {"crc": 1234}), (b"ok.txt", b"ok", {})]))
+    p["entry_truncated"] = with_lib(lib[: len(lib) // 2])
+    p["entry_data_damaged"] = with_lib(archive([(b"a.txt", b"hello world", {"method": 8, "csize": 11})]))
+    p["entry_member_escapes"] = with_lib(archive([(b"../escaped.txt", b"x", {}), (b"ok.txt", b"ok", {})]))
+    p["entry_member_encrypted"] = with_lib(archive([(b"a.txt", b"hello", {"flags": 1})]))
+    p["entry_missing"] = pkg(members={n: d for n, d in members.items() if n != "db.zip"})
+    p["package_member_damaged"] = pkg(member_options={"lib.zip": {"crc": 1234}})
+    p["package_truncated"] = pkg()[:-30]
+    p["setuppath_dotdot"] = with_setup("\\..\\..\\..\\..\\tmp\\elsewhere")
+    p["setuppath_dotdot_forward"] = with_setup("/server/../../elsewhere")
+    p["setuppath_drive"] = with_setup("C:\\Windows")
+    p["setuppath_network"] = with_setup("\\\\server\\share")
+    p["setuppath_glued_to_client_name"] = with_setup("lib")
+    p["setuppath_invalid_characters"] = with_setup("\\server\\a|b")
+    p["filename_dotdot"] = with_name("..\\lib.zip")
+    p["filename_drive"] = with_name("C:\\lib.zip")
+    p["filename_network"] = with_name("\\\\server\\lib.zip")
+    return p
+
+
 def write_all(folder, items, ext):
     d = OUT / folder
     d.mkdir(parents=True, exist_ok=True)
@@ -273,3 +330,4 @@ def write_all(folder, items, ext):
 write_all("manifests", manifests(), "xml")
 write_all("scripts", scripts(), "sql")
 write_all("archives", archives(), "zip")
+write_all("packages", packages(), "zip")

@@ -1,9 +1,12 @@
 // The tool killed (SIGKILL) at many moments of a backup and of an upgrade
 // in a sandbox client installation. After every kill: no incomplete archive
 // under a final name, configuration files old or new and whole, the
-// database old, new, or (mid-replacement) whole in the working copy with a
-// backup beside it; and the command run again succeeds.
+// database old or new and whole under db (or, stopped between the two
+// renames of the swap, whole beside it, put back by the next run); and the
+// command run again succeeds.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <iostream>
@@ -22,7 +25,7 @@ using namespace testsupport;
 namespace {
 
 constexpr int kKillPoints = 16;
-constexpr int kReplacementPoints = 6;
+constexpr int kSwapPoints = 6;
 const char kBackupDone[] = "            备份成功            ";
 const char kUpgradeDone[] = "       升级完成            ";
 
@@ -67,6 +70,18 @@ std::string withVersion(std::string service, const std::string& from, const std:
   const auto at = service.find(key + from + "\r\n");
   if (at != std::string::npos) service.replace(at + key.size(), from.size(), to);
   return service;
+}
+
+// The identity of a folder, 0 when it does not exist.
+ino_t inodeOf(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Every file of older is in newer (the scripts only add tables).
+void expectAllFiles(const std::map<std::string, long long>& older, const std::map<std::string, long long>& newer,
+                    const std::string& where) {
+  for (const auto& [name, size] : older) EXPECT_TRUE(newer.count(name)) << name << " missing in " << where;
 }
 
 bool isUpdateManagerIniFor(const std::string& text, const std::string& version) {
@@ -131,14 +146,12 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
   makePackage(f.box, version);
   int status = 0;
   std::string output;
-  // The measured run also notes when the db folder is being replaced (its
-  // server program is missing), so that further kills land in that step.
-  int replaceFrom = -1, replaceTo = -1;
-  const std::string dbServer = K + "/db/bin/ovexsqld.exe";
+  // The measured run also notes when the working copy takes the place of
+  // the db folder, so that further kills land around the swap.
+  int swapAt = -1;
+  const ino_t dbBefore = inodeOf(K + "/db");
   const int fullMs = runToEnd(f.box, "--upgrade", &status, &output, [&](int ms) {
-    const bool present = fs::exists(dbServer);
-    if (!present && replaceFrom < 0) replaceFrom = ms;
-    if (present && replaceFrom >= 0 && replaceTo < 0) replaceTo = ms;
+    if (swapAt < 0 && inodeOf(K + "/db") != dbBefore) swapAt = ms;
   });
   ASSERT_EQ(status, 0) << output;
   restartClientAndServer(f.box);
@@ -147,12 +160,9 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
   ArchiveWatch archives;
   std::vector<int> delays;
   for (int point = 0; point < kKillPoints; ++point) delays.push_back(killDelay(fullMs, point));
-  if (replaceFrom >= 0) {
-    if (replaceTo < replaceFrom) replaceTo = replaceFrom + 100;
-    for (int k = 0; k < kReplacementPoints; ++k)
-      delays.push_back(replaceFrom - 40 + (replaceTo - replaceFrom + 80) * k / (kReplacementPoints - 1));
-  }
-  int killed = 0, midReplacement = 0, newDb = 0, disturbed = 0;
+  // From the end of the working copy's server to the copy made back after the swap.
+  for (int k = 0; swapAt >= 0 && k < kSwapPoints; ++k) delays.push_back(swapAt - 200 + 300 * k / (kSwapPoints - 1));
+  int killed = 0, betweenRenames = 0, newDb = 0, disturbed = 0;
   for (size_t point = 0; point < delays.size(); ++point) {
     const int delay = delays[point];
     SCOPED_TRACE("upgrade killed after " + std::to_string(delay) + " ms of " + std::to_string(fullMs));
@@ -161,7 +171,6 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
     makePackage(f.box, version);
     const std::string oldService = readFile(f.box.serviceIni());
     const std::string oldManager = readFile(managerIni);
-    const size_t archivesBefore = finalArchives(local).size();
     const auto oldDb = fileSizes(f.box.client() + "/db");
 
     ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
@@ -177,19 +186,22 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
     archives.check(local);
     archives.check(f.box.backups());
 
-    // The database: old, the complete new one, or being replaced with the
-    // whole working copy and the backup of the old one beside it.
+    // The database: old or the complete new one under db; or, stopped
+    // between the renames, the old one whole beside it and the new one
+    // whole in the working copy, and the next run puts the old one back.
     const auto db = fileSizes(K + "/db");
-    const auto copy = fileSizes(workingCopy);
-    if (db != oldDb && db != copy) {
-      ++midReplacement;
-      for (const auto& [name, size] : oldDb) EXPECT_TRUE(copy.count(name)) << name << " missing in the working copy";
-      EXPECT_GT(finalArchives(local).size(), archivesBefore);
-      // The operator puts the working copy in place of db.
-      fs::remove_all(K + "/db");
-      fs::copy(workingCopy, K + "/db", fs::copy_options::recursive);
+    if (db.empty()) {
+      ++betweenRenames;
+      EXPECT_EQ(fileSizes(K + "/db_old_T"), oldDb);
+      expectAllFiles(oldDb, fileSizes(workingCopy), "the working copy");
+      stopServers(fs::path(K).parent_path().string());
+      f.box.startClient();
+      timedRun(f.box.work(), "--upgrade", &status, &output);
+      EXPECT_NE(output.find(kNotRunning), std::string::npos) << output;
+      EXPECT_EQ(fileSizes(K + "/db"), oldDb);
     } else if (db != oldDb) {
       ++newDb;
+      expectAllFiles(oldDb, db, "the new db folder");
     }
 
     if (foreign.seen()) {
@@ -221,10 +233,42 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
     EXPECT_NE(readFile(f.box.serviceIni()).find("\r\nCurrentVersion=" + version + "\r\n"), std::string::npos);
   }
   std::cout << "upgrade: " << killed << " of " << delays.size() << " runs killed, full run " << fullMs
-            << " ms, db replaced from " << replaceFrom << " to " << replaceTo << " ms; " << midReplacement
-            << " kills during the db replacement, " << newDb << " after it, " << disturbed
-            << " disturbed by other tests\n";
+            << " ms, db swapped at " << swapAt << " ms; " << newDb << " kills left the new db, " << betweenRenames
+            << " stopped between the renames, " << disturbed << " disturbed by other tests\n";
   EXPECT_GE(killed, static_cast<int>(delays.size()) - 2);
   EXPECT_LE(disturbed, static_cast<int>(delays.size()) / 2) << "too busy a machine to tell";
-  EXPECT_GE(replaceFrom, 0) << "the measured run never replaced the db folder";
+  EXPECT_GE(swapAt, 0) << "the measured run never swapped the db folder";
+}
+
+TEST(Interruption, SwapStoppedBetweenItsRenamesIsUndoneByTheNextRun) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 300, .seedSql = {}});
+  const std::string K = f.box.client();
+  const std::string rows = invoiceRows(f.box);
+  int status = 0;
+  std::string output;
+  makePackage(f.box, "3.0.0");
+  runToEnd(f.box, "--upgrade", &status, &output);
+  ASSERT_EQ(status, 0) << output;
+  // What a stop between the two renames leaves: no db, the old database
+  // beside it, the updated one (here: the same) in the working copy.
+  stopServers(fs::path(K).parent_path().string());
+  const auto db = fileSizes(K + "/db");
+  fs::rename(K + "/db", K + "/db_old_T");
+  ASSERT_TRUE(fs::is_directory(K + "/db_updating_T/data"));
+  f.box.startClient();
+
+  makePackage(f.box, "3.0.1");
+  timedRun(f.box.work(), "--upgrade", &status, &output);
+  // The server could not start without its folder: the run ends as it does
+  // when none runs, with the old database back in place.
+  EXPECT_EQ(status, 2) << output;
+  EXPECT_NE(output.find(kNotRunning), std::string::npos) << output;
+  EXPECT_EQ(fileSizes(K + "/db"), db);
+  EXPECT_FALSE(fs::exists(K + "/db_old_T"));
+  restartClientAndServer(f.box);
+  EXPECT_EQ(invoiceRows(f.box), rows);
+  runToEnd(f.box, "--upgrade", &status, &output);
+  EXPECT_EQ(status, 0) << output;
+  restartClientAndServer(f.box);
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.1\n");
 }

@@ -82,27 +82,45 @@ TEST(LockedFiles, ImmutableClientFileIsKeptAndImmutableServiceIniStopsTheRun) {
   EXPECT_EQ(archiveProblem(finalArchives(f.box.work() + "/数据备份")[0]), "");
 }
 
-TEST(LockedFiles, DatabaseFolderThatCannotTakeNewFilesKeepsTheWorkingCopy) {
+TEST(LockedFiles, DatabaseFolderThatCannotTakeNewFilesIsReplacedWholeAndOneThatCannotMoveStays) {
   SandboxFixture f({.version = "2.1.0", .invoiceRows = 500, .seedSql = {}});
   makePackage(f.box, "3.0.1");
   const std::string K = f.box.client();
+  const std::string rows = f.box.sql("SELECT COUNT(*), SUM(ID) FROM ovex_znp.fp_kpxx");
   // No file can be added to or removed from the database's folder; the
-  // package's scripts create a table there.
+  // package's scripts create a table there. The tool never writes into db,
+  // so this does not stand in its way.
   const std::string tables = K + "/db/data/ovex_znp";
   if (!makeImmutable(tables)) GTEST_SKIP() << "chattr +i is not supported here";
-
   ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
-  const ToolRun run = runTool(f.box.work(), "--upgrade");
-  makeMutable(tables);
+  ToolRun run = runTool(f.box.work(), "--upgrade");
+  makeMutable(K + "/db_old_T/data/ovex_znp");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find(kUpgradeDone), std::string::npos) << run.output;
+  EXPECT_FALSE(fileNames(K + "/db/data/ovex_znp").empty());
+  restartClientAndServer(f.box);
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.1\n");
+  EXPECT_EQ(f.box.sql("SELECT COUNT(*), SUM(ID) FROM ovex_znp.fp_kpxx"), rows);
+
+  // A db folder that cannot be moved (as when a program holds its files):
+  // the run fails, db keeps the database it had, the working copy has the
+  // updated one.
+  makePackage(f.box, "3.0.2");
+  const auto dbBefore = fileNames(K + "/db");
+  ASSERT_TRUE(makeImmutable(K + "/db"));
+  ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
+  run = runTool(f.box.work(), "--upgrade");
+  makeMutable(K + "/db");
   EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_NE(run.output.find("was not replaced completely"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("could not be moved aside; it keeps the old database"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find(kUpgradeDone), std::string::npos);
-  // Nothing is lost: the new database whole in the working copy, the old
-  // one in the backup.
+  EXPECT_EQ(fileNames(K + "/db"), dbBefore);
   EXPECT_FALSE(fileNames(K + "/db_updating_T/data/ovex_znp").empty());
   const auto archives = finalArchives(f.box.work() + "/数据备份");
-  ASSERT_EQ(archives.size(), 1u);
-  EXPECT_EQ(archiveProblem(archives[0]), "");
+  ASSERT_EQ(archives.size(), 2u);
+  for (const auto& archive : archives) EXPECT_EQ(archiveProblem(archive), "") << archive;
+  restartClientAndServer(f.box);
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.1\n");
 }
 
 TEST(LockedFiles, UnreadablePackageFolderFailsOnTheManifestAndChangesNothing) {

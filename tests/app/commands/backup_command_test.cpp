@@ -155,3 +155,21 @@ TEST(BackupCommand, UnreadableDataFileFailsTheBackup) {
   EXPECT_TRUE(archivesIn(f.box.work() + "/数据备份").empty());
   EXPECT_TRUE(archivesIn(f.box.backups()).empty());
 }
+
+TEST(BackupCommand, MissingOrEmptyDataDirectoryFailsTheBackup) {
+  SandboxFixture f;
+  const std::string data = f.box.dataDir(), away = data + "-away";
+  for (const bool empty : {false, true}) {
+    SCOPED_TRACE(empty ? "empty" : "missing");
+    fs::rename(data, away);  // the server goes on with the files it has open
+    if (empty) fs::create_directory(data);
+    const ToolRun run = runTool(f.box.work(), "--backup");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_EQ(run.lines, std::vector<std::string>{kFailed});
+    EXPECT_TRUE(archivesIn(f.box.work() + "/数据备份").empty());
+    EXPECT_TRUE(archivesIn(f.box.backups()).empty());
+    fs::remove_all(data);
+    fs::rename(away, data);
+    f.box.startServer();
+  }
+}

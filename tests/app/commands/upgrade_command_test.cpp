@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <future>
+#include <map>
 #include <regex>
 
 #include "CommandRun.h"
@@ -22,12 +25,33 @@ const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，�
 const char kBusy[] = "   正在处理中，请稍等.....";
 // A run that would hang is ended, and then fails the case.
 const char kBounded[] = "timeout 300";
+// What the test package's scripts come to, in the order they run.
+const std::vector<std::string> kScriptLines = {
+    "1.sql: 1 statement, 0 rejected", "10.sql: 2 statements, 0 rejected",
+    "2.sql: 3 statements, 1 rejected: Table 'ovex_znp.no_such_table' doesn't exist"};
 
-void makePackage(const Sandbox& box, const std::string& version, const std::string& manifest = "") {
+std::vector<std::string> linesOfRun(std::vector<std::string> lines) {
+  std::vector<std::string> out = {kConfirm};
+  out.insert(out.end(), kScriptLines.begin(), kScriptLines.end());
+  out.insert(out.end(), lines.begin(), lines.end());
+  return out;
+}
+
+// options: further arguments of make_test_package.py, already quoted.
+void makePackage(const Sandbox& box, const std::string& version, const std::string& manifest = "",
+                 const std::string& options = "") {
   const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/make_test_package.py";
   const auto r = runCommand("python3 " + shellQuote(script) + " " + shellQuote(box.work() + "/update") + " " +
-                            shellQuote(version) + (manifest.empty() ? "" : " " + shellQuote(manifest)));
+                            shellQuote(version) + (manifest.empty() ? "" : " " + shellQuote(manifest)) + " " + options);
   ASSERT_EQ(r.status, 0) << r.output;
+}
+
+// The client's files but the database's, with their content.
+std::map<std::string, std::string> clientFiles(const Sandbox& box) {
+  std::map<std::string, std::string> files;
+  for (const auto& name : filesBelow(box.client()))
+    if (name.rfind("db/", 0) != 0) files[name] = readFile(box.client() + "/" + name);
+  return files;
 }
 
 std::string gbkText(const std::string& path) { return platform::ansiToUtf8(readFile(path)); }
@@ -42,7 +66,7 @@ TEST(UpgradeCommand, AppliesEveryEntryRecordsTheVersionAndRestartsTheClient) {
 
   const ToolRun run = runTool(f.box.work(), "--upgrade");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, kDone}));
+  EXPECT_EQ(run.lines, linesOfRun({kDone}));
 
   const std::string K = f.box.client();
   // Common files merged over the target, the old target copied aside.
@@ -82,6 +106,61 @@ TEST(UpgradeCommand, AppliesEveryEntryRecordsTheVersionAndRestartsTheClient) {
   // The backup made before the upgrade holds the old database.
   EXPECT_EQ(filesBelow(f.box.work() + "/数据备份").size(), 1u);
   EXPECT_EQ(filesBelow(f.box.backups()).size(), 1u);
+}
+
+TEST(UpgradeCommand, DamagedOrEscapingPackageIsReportedBeforeAnythingInTheClientChanges) {
+  SandboxFixture f;
+  writeFile(f.box.client() + "/server/lib/plain.txt", "old");
+  const auto before = clientFiles(f.box);
+  const std::string escaped = "ovex-escaped-" + std::to_string(getpid());
+  struct Row {
+    std::string options, problem;
+  };
+  const Row rows[] = {
+      {"--crc-damage lib.zip:plain.txt", "lib.zip: entry \"plain.txt\": CRC mismatch: the data is damaged"},
+      {"--set-up-path " + shellQuote("lib.zip=\\..\\..\\..\\..\\tmp\\" + escaped),
+       "lib.zip: setUpPath \"\\..\\..\\..\\..\\tmp\\" + escaped + "\": has a \"..\" part"},
+  };
+  int run = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.options);
+    if (run++ > 0) {  // the failed run left both stopped
+      f.box.startServer();
+      f.box.startClient();
+    }
+    fs::remove_all(f.box.work() + "/update");
+    makePackage(f.box, "3.0.5", "", row.options);
+    const ToolRun result = runTool(f.box.work(), "--upgrade");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_EQ(result.lines, (std::vector<std::string>{
+                                kConfirm, "The update package \"升级包3.0.5.zip\" cannot be applied; nothing in the client was changed:",
+                                row.problem + "."}));
+    EXPECT_EQ(clientFiles(f.box), before);
+    EXPECT_FALSE(fs::exists("/tmp/" + escaped));
+    EXPECT_FALSE(fs::exists(f.box.root() + "/tmp/" + escaped));
+    // The backup made before stays.
+    EXPECT_EQ(filesBelow(f.box.work() + "/数据备份").size(), static_cast<size_t>(run));
+  }
+  f.box.startServer();
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "2.1.0\n");
+}
+
+TEST(UpgradeCommand, BackupThatArchivesNothingStopsBeforeAnythingChanges) {
+  SandboxFixture f;
+  makePackage(f.box, "3.0.6");
+  const auto before = clientFiles(f.box);
+  const std::string data = f.box.dataDir();
+  fs::rename(data, data + "-away");  // the server goes on with the files it has open
+  fs::create_directory(data);
+  const ToolRun run = runTool(f.box.work(), "--upgrade");
+  fs::remove(data);
+  fs::rename(data + "-away", data);
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_NE(run.output.find("holds no file"), std::string::npos) << run.output;
+  EXPECT_EQ(clientFiles(f.box), before);
+  EXPECT_TRUE(filesBelow(f.box.work() + "/数据备份").empty());
+  f.box.startServer();
+  EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "2.1.0\n");
 }
 
 TEST(UpgradeCommand, NothingRunningOrNoServerEndsWithTheMessage) {
@@ -130,7 +209,7 @@ TEST(UpgradeCommand, MissingServiceIniStopsAfterUpdateManagerIni) {
   fs::remove(f.box.serviceIni());
   const ToolRun run = runTool(f.box.work(), "--upgrade");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.lines, (std::vector<std::string>{kConfirm, "File not found."}));
+  EXPECT_EQ(run.lines, linesOfRun({"File not found."}));
   EXPECT_TRUE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
   EXPECT_FALSE(fs::exists(f.box.serviceIni()));
   EXPECT_EQ(f.box.runningClient(), "");  // not restarted

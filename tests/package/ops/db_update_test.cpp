@@ -1,6 +1,7 @@
 // The database update on a sandbox client with the server stand-in: the
 // scripts run against the working copy, which then replaces db.
 #include <algorithm>
+#include <chrono>
 
 #include "MariaDbServer.h"
 #include "OpsFixture.h"
@@ -110,21 +111,92 @@ TEST_F(DbUpdateTest, ServerThatIsLateToListenIsWaitedFor) {
   EXPECT_EQ(runlogAfterRestart(), "late\n");
 }
 
-TEST_F(DbUpdateTest, DbFolderThatCannotBeReplacedIsReported) {
-  // A folder of db that may not be changed stands for files a server holds.
-  const std::string held = client("db/data/ovex_znp");
-  if (testsupport::runCommand("chattr +i " + testsupport::shellQuote(held)).status != 0)
-    GTEST_SKIP() << "no immutable flag on this file system";
+TEST_F(DbUpdateTest, DbFolderThatCannotBeMovedKeepsTheOldDatabase) {
+  // A db folder that may not be renamed stands for one whose files another
+  // program holds open.
+  if (!testsupport::makeImmutable(client("db"))) GTEST_SKIP() << "no immutable flag on this file system";
   package("new-table.zip", {{"1.sql", "CREATE TABLE newtab (id INT) ENGINE=InnoDB;\r\n"}});
   try {
     TupdateOp::updateDbFile(entry("new-table.zip", "1", ""), box->client());
-    ADD_FAILURE() << "a partly replaced db folder must be reported";
+    ADD_FAILURE() << "a db folder that was not replaced must be reported";
   } catch (const OvexError& e) {
-    const std::string text = e.what();
-    EXPECT_NE(text.find("The database folder was not replaced completely"), std::string::npos) << text;
-    EXPECT_NE(text.find("/data/ovex_znp/newtab."), std::string::npos) << text;
+    EXPECT_NE(std::string(e.what()).find("could not be moved aside; it keeps the old database"), std::string::npos)
+        << e.what();
   }
+  testsupport::runCommand("chattr -i " + testsupport::shellQuote(client("db")));
   EXPECT_LT(TUpdateUtils::findProcess("ovexsqld.exe"), 0);
+  EXPECT_FALSE(exists(client("db/data/ovex_znp/newtab.frm")));
+  EXPECT_TRUE(exists(client("db_updating_T/data/ovex_znp/newtab.frm")));
+  EXPECT_FALSE(exists(client("db_old_T")));
+}
+
+TEST_F(DbUpdateTest, FolderInsideDbThatCannotChangeNoLongerMatters) {
+  // Nothing is written into db: it is renamed aside whole. Its old copy
+  // cannot be deleted then, and the next update says so before any script.
+  const std::string held = client("db/data/ovex_znp");
+  if (!testsupport::makeImmutable(held)) GTEST_SKIP() << "no immutable flag on this file system";
+  package("new-table.zip", {{"1.sql", "CREATE TABLE newtab (id INT) ENGINE=InnoDB;\r\n"}});
+  TupdateOp::updateDbFile(entry("new-table.zip", "1", ""), box->client());
+  EXPECT_TRUE(exists(client("db/data/ovex_znp/newtab.frm")));
+  EXPECT_TRUE(exists(client("db_updating_T/data/ovex_znp/newtab.frm")));
+  ASSERT_TRUE(exists(client("db_old_T/data/ovex_znp")));
+  try {
+    TupdateOp::updateDbFile(entry("new-table.zip", "1", ""), box->client());
+    ADD_FAILURE() << "a leftover that cannot go must be reported";
+  } catch (const OvexError& e) {
+    EXPECT_EQ(std::string(e.what()), "The folder \"" + box->client() + "/db_old_T\" left by an earlier update "
+                                     "cannot be removed; the database folder was not replaced");
+  }
+  testsupport::runCommand("chattr -i " + testsupport::shellQuote(client("db_old_T/data/ovex_znp")));
+  EXPECT_LT(TUpdateUtils::findProcess("ovexsqld.exe"), 0);
+  EXPECT_TRUE(exists(client("db/data/ovex_znp/newtab.frm")));
+}
+
+TEST_F(DbUpdateTest, WorkingCopyFileOfTheSameSizeThatCannotBeReplacedIsReported) {
+  // Left from an earlier update, same size as the database's file, older,
+  // and impossible to delete or replace.
+  const std::string name = "data/ovex_znp/db.opt";
+  const std::string stale = client("db_updating_T/" + name);
+  testsupport::writeFile(stale, std::string(fs::file_size(client("db/" + name)), 'x'));
+  fs::last_write_time(stale, fs::last_write_time(client("db/" + name)) - std::chrono::hours(24));
+  if (!testsupport::makeImmutable(stale)) GTEST_SKIP() << "no immutable flag on this file system";
+  package("x.zip", {{"1.sql", insert("x")}});
+  try {
+    TupdateOp::updateDbFile(entry("x.zip", "1", ""), box->client());
+    ADD_FAILURE() << "a working copy with an old file must not replace db";
+  } catch (const OvexError& e) {
+    EXPECT_EQ(std::string(e.what()), "The working copy of the database is not complete: \"" + client("db/" + name) +
+                                         "\" could not be copied to \"" + client("db_updating_T/" + name) + "\"");
+  }
+  testsupport::runCommand("chattr -i " + testsupport::shellQuote(stale));
+  EXPECT_LT(TUpdateUtils::findProcess("ovexsqld.exe"), 0);
+  EXPECT_EQ(runlogAfterRestart(), "");
+}
+
+TEST_F(DbUpdateTest, ServerIsEndedWhenAScriptFailsAndAnotherServerIsRefused) {
+  // A script whose name no path may hold fails after the first has run.
+  package("bad-name.zip", {{"1.sql", insert("first")}, {"2|.sql", insert("second")}});
+  EXPECT_THROW(TupdateOp::updateDbFile(entry("bad-name.zip", "1", ""), box->client()), OvexError);
+  EXPECT_LT(TUpdateUtils::findProcess("ovexsqld.exe"), 0) << "the working copy's server outlived the failure";
+  EXPECT_TRUE(testsupport::waitUntil(serverDown, 10000));
+
+  // Another server holds the port: the copy's own cannot listen, and the
+  // one that answers serves other data.
+  testsupport::MariaDbServer other(tmp / "other");
+  other.start();
+  package("x.zip", {{"1.sql", "CREATE TABLE runlog (id INT);\r\n" + insert("x")}});
+  try {
+    TupdateOp::updateDbFile(entry("x.zip", "1", ""), box->client());
+    ADD_FAILURE() << "scripts must not go to another server";
+  } catch (const OvexError& e) {
+    EXPECT_NE(std::string(e.what()).find("serves \"" + fs::canonical(other.dataDir()).string()), std::string::npos)
+        << e.what();
+    EXPECT_NE(std::string(e.what()).find("not the working copy"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(other.sql("SHOW TABLES FROM ovex_znp LIKE 'runlog'"), "");
+  other.stop();
+  EXPECT_LT(TUpdateUtils::findProcess("ovexsqld.exe"), 0);
+  EXPECT_EQ(runlogAfterRestart(), "") << "db keeps its old content";
 }
 
 TEST_F(DbUpdateTest, MissingDbFolderStopsBeforeAnyServerStarts) {

@@ -1,0 +1,118 @@
+#include "package/WorkingCopyServer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <optional>
+#include <vector>
+
+#include "backup/TZNPBf.h"
+#include "dbclient/TDbConnection.h"
+#include "dbclient/TDbQuery.h"
+#include "platform/Platform.h"
+#include "util/AsciiCase.h"
+#include "util/OvexError.h"
+#include "util/Paths.h"
+#include "util/Screen.h"
+#include "util/TUpdateUtils.h"
+
+namespace workingcopyserver {
+namespace {
+
+const char kServerName[] = "ovexsqld.exe";
+constexpr int kServerStartWaitMs = 3000;
+// A server on a copy of a killed server's files may run crash recovery
+// before it listens; a server that was ended may take a moment to go.
+constexpr int kServerBoundMs = 60000;
+constexpr int kPollMs = 200;
+
+// Polls until the condition holds or the bound has passed; window messages
+// are handled between the polls.
+bool waitUntil(const std::function<bool()>& condition, int boundMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    screen::processMessages();
+    platform::sleepMs(kPollMs);
+  }
+}
+
+bool serverGone() { return TUpdateUtils::findProcess(kServerName) < 0; }
+
+// Ends every server of that name and waits until none is left.
+bool endServers() {
+  TUpdateUtils::killProcess(kServerName);
+  return waitUntil(serverGone, kServerBoundMs);
+}
+
+// The data directory of the server that takes the login; nullopt when
+// none does. A server that takes it but will not say raises.
+std::optional<std::string> answeringDataDirectory() {
+  auto connection = TDbUtils::getOvexZnpConnection();
+  try {
+    connection->Connect();
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  TDbQuery query(*connection, "SELECT @@datadir AS datadir");
+  query.Open();
+  query.First();
+  std::string dir = query.FieldByName("datadir").AsString();
+  query.Close();
+  connection->Disconnect();
+  return dir;
+}
+
+std::vector<std::string> names(const std::string& path) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find_first_of("\\/", start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) out.push_back(foldAscii(path.substr(start, end - start)));
+    start = end + 1;
+  }
+  return out;
+}
+
+bool sameLastNames(const std::string& a, const std::string& b, size_t count) {
+  const auto x = names(a), y = names(b);
+  return x.size() >= count && y.size() >= count && std::equal(x.end() - count, x.end(), y.end() - count);
+}
+
+}  // namespace
+
+bool namesFolder(const std::string& reported, const std::string& folder) {
+  if (platform::sameEntry(reported, folder)) return true;
+  return !paths::isAbsolute(reported) && sameLastNames(reported, paths::absolutePath(folder), 3);
+}
+
+void requireServing(const std::string& dataDirectory) {
+  std::optional<std::string> reported;
+  if (!waitUntil([&reported] { return (reported = answeringDataDirectory()).has_value(); }, kServerBoundMs)) return;
+  if (!namesFolder(*reported, dataDirectory))
+    throw OvexError("The database server at 127.0.0.1:53306 serves \"" + *reported + "\", not the working copy \"" +
+                    dataDirectory + "\"; no script was run");
+}
+
+void runWithServer(const std::string& workingCopy, bool wantReady, const std::function<void()>& work) {
+  TUpdateUtils::startExeProcess(workingCopy + "/bin/ovexsqld.exe");
+  try {
+    platform::sleepMs(kServerStartWaitMs);
+    if (wantReady) requireServing(workingCopy + "/data");
+    work();
+  } catch (...) {
+    // Left running it would go on serving the working copy to a client
+    // started again, and what is entered then would be lost.
+    try {
+      endServers();
+    } catch (...) {
+    }
+    throw;
+  }
+  if (!endServers())
+    throw OvexError("The database server of the working copy did not end; the database folder was not replaced");
+}
+
+}  // namespace workingcopyserver
