@@ -83,9 +83,12 @@ bool sameLastNames(const std::string& a, const std::string& b, size_t count) {
 
 }  // namespace
 
+// The server may name its folder in a form of its own (its system's
+// separators and code page, a path relative to its base): the working
+// copy's own two names at the end are what tells it from the live db.
 bool namesFolder(const std::string& reported, const std::string& folder) {
   if (platform::sameEntry(reported, folder)) return true;
-  return !paths::isAbsolute(reported) && sameLastNames(reported, paths::absolutePath(folder), 3);
+  return sameLastNames(reported, paths::absolutePath(folder), 2);
 }
 
 void requireServing(const std::string& dataDirectory) {

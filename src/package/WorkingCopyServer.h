@@ -22,7 +22,7 @@ void requireServing(const std::string& dataDirectory);
 
 // True when a data directory that a server reports names folder: the
 // same folder of this system, or, for a path in another system's form (a
-// server reached from a compatibility layer), the same last three names.
+// server reached from a compatibility layer), the same last two names.
 bool namesFolder(const std::string& reported, const std::string& folder);
 
 }  // namespace workingcopyserver

@@ -216,6 +216,9 @@ TEST(UpgradeCommand, MissingServiceIniStopsAfterUpdateManagerIni) {
 }
 
 TEST(UpgradeCommand, LinkedFoldersLoseNothingAndPipesHangNothing) {
+  // Wine shows a Unix link to a folder as a plain folder, so the Windows
+  // build cannot tell it from one there (it does tell a Windows link).
+  if (windowsToolDriver()) GTEST_SKIP() << "Wine shows Unix links as plain folders";
   SandboxFixture f;
   makePackage(f.box, "3.0.5");
   const std::string W = f.box.work(), K = f.box.client();
