@@ -10,6 +10,18 @@
 # state on disk while each box is open, and the two busy boxes must show the
 # same picture (screenshots kept in OUTDIR).
 #   window_end_to_end.sh TOOL OVEX_SANDBOX MAKE_TEST_PACKAGE OUTDIR
+# TOOL is the Linux build's executable, or with OVEX_TOOL_DRIVER=wine the
+# Windows build's UpdateOvexZNP.exe, run under Wine in the Windows sandbox
+# (OVEX_WIN_BUILD and WINEPREFIX as the sandbox wants them). What differs
+# between the two lives in a driver beside this script (driver-linux.sh,
+# driver-wine.sh), which defines:
+#   driver_tools            further commands the run needs
+#   driver_begin            called first on the private X server
+#   driver_end              called last, also after a failure
+#   start_tool              starts the tool in W, in the background; sets pid
+#   pids_running HOSTPATH   the processes running that program, one a line
+#   start_server            starts the server stand-in again
+#   ok_button WIDTH HEIGHT  "x y" of a message box's OK button
 # Exit status 77 (skipped) when the X tools are missing.
 set -euo pipefail
 
@@ -18,9 +30,11 @@ sandbox_cli=$(realpath "$2")
 make_package=$(realpath "$3")
 out=$4
 box_title='^Updateovexznp$'  # the application title of the executable's name
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/driver-${OVEX_TOOL_DRIVER:-linux}.sh"
 
 if [[ ${5:-} != --inside ]]; then
-  for t in xvfb-run xdotool xwininfo import compare python3 unzip md5sum; do
+  for t in xvfb-run xdotool xwininfo import compare python3 unzip md5sum $(driver_tools); do
     command -v "$t" >/dev/null || { echo "missing $t: skipped"; exit 77; }
   done
   # -a picks a free display number: another server may hold :99.
@@ -29,9 +43,7 @@ fi
 
 scratch=$(mktemp -d)
 root=$scratch/sandbox
-W=$root/work
-K=$root/client
-backups=$root/backups
+W= K= backups=  # the sandbox's folders, as it reports them
 pid=
 failures=0
 
@@ -42,13 +54,15 @@ cleanup() {
     wait "$pid" 2>/dev/null || true
   fi
   "$sandbox_cli" destroy "$root" >/dev/null 2>&1 || true
+  driver_end
   rm -rf "$scratch"
   exit "$status"
 }
 trap cleanup EXIT
 
-source "$(dirname "${BASH_SOURCE[0]}")/../pinned-text.sh"
+source "$here/../pinned-text.sh"
 pin_window_text "$scratch"
+driver_begin
 
 fail() {
   echo "FAIL: $*"
@@ -83,13 +97,6 @@ wait_for() {
 
 # ---- processes, files and the database ----
 
-pids_running() {
-  local exe=$1 p
-  for p in /proc/[0-9]*; do
-    [[ $(readlink "$p/exe" 2>/dev/null) == "$exe" ]] && echo "${p#/proc/}"
-  done
-  return 0
-}
 running() { [[ -n $(pids_running "$1") ]]; }
 not_running() { ! running "$1"; }
 client_running() { running "$K/OvexZNP.exe"; }
@@ -99,9 +106,10 @@ sql() { "$sandbox_cli" sql "$root" "$1"; }
 # Up, and serving this sandbox's data rather than another run's.
 database_up() { [[ $(sql "SELECT @@datadir" 2>/dev/null) == "$K/db/data/" ]]; }
 
-archives_in() { find "$1" -maxdepth 1 -name '*.zip' -printf '%f\n' 2>/dev/null | sort; }
+archives_in() { [[ ! -d $1 ]] || find "$1" -maxdepth 1 -name '*.zip' -printf '%f\n' | sort; }
 archive_count() { archives_in "$1" | grep -c . || true; }
-has_version() { grep -q $'\r\nCurrentVersion='"$1"$'\r\n' "$K/server/conf/service.ini"; }
+# A line of its own, ended by CR LF (grep sees the CR at the line's end).
+has_version() { grep -qx "CurrentVersion=${1//./\\.}"$'\r' "$K/server/conf/service.ini"; }
 file_is() { [[ -f $1 && $(<"$1") == "$2" ]]; }
 equal() {
   [[ $1 == "$2" ]] && return 0
@@ -115,6 +123,7 @@ click() {  # click NAME X Y: a click on a button of the main window
   echo "click $1"
   xdotool mousemove --window "$wid" "$2" "$3" click 1 mousemove 0 0
 }
+# Both front ends place the buttons alike: 75x25 at (104, 112) and (224, 112).
 click_upgrade() { click 升级 141 124; }
 click_backup() { click 备份 261 124; }
 
@@ -154,13 +163,13 @@ shoot_box() {
   fail "the picture of box $1 never settled"
 }
 
-# Clicks OK in the open box and waits until the box is gone. The button
-# sits at the bottom right of every box. A click, unlike a key, reaches
-# only the box under the pointer, whatever has the keyboard focus.
+# Clicks OK in the open box and waits until the box is gone. A click,
+# unlike a key, reaches only the box under the pointer, whatever has the
+# keyboard focus.
 confirm_box() {
   local WIDTH HEIGHT
   eval "$(xdotool getwindowgeometry --shell "$box" | grep -E '^(WIDTH|HEIGHT)=')"
-  xdotool mousemove --window "$box" $((WIDTH - 50)) $((HEIGHT - 23)) click 1 mousemove 0 0
+  xdotool mousemove --window "$box" $(ok_button "$WIDTH" "$HEIGHT") click 1 mousemove 0 0
   wait_for 60 box_closed || fail "box $box stayed open"
 }
 
@@ -180,7 +189,15 @@ alone() {
 wait_for 600 alone || fail "another client installation keeps running"
 mkdir -p "$out"
 rm -f "$out"/*.png
-"$sandbox_cli" create "$root" --rows 2000 >/dev/null
+layout=$("$sandbox_cli" create "$root" --rows 2000)
+while IFS=$'\t' read -r name folder; do
+  case $name in
+    work) W=$folder ;;
+    client) K=$folder ;;
+    backups) backups=$folder ;;
+  esac
+done <<<"$layout"
+[[ -n $W && -n $K && -n $backups ]] || fail "the sandbox did not say where it lives"
 python3 "$make_package" "$W/update" 3.0.1
 mkdir -p "$K/server/lib"
 printf old >"$K/server/lib/plain.txt"
@@ -188,8 +205,7 @@ printf kept >"$K/server/lib/kept.txt"
 client_running || fail "the sandbox client is not running"
 server_running || fail "the sandbox server is not running"
 
-(cd "$W" && exec "$tool") &
-pid=$!
+start_tool
 wid=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" | head -1) || true
 [[ -n $wid ]] || fail "no window appeared"
 sleep 0.5  # let the first paint finish before the first click
@@ -245,7 +261,7 @@ upgrade_archive=$(archives_in "$W/数据备份")
 expect "the upgrade leaves the server stopped" not_running "$K/db/bin/ovexsqld.exe"
 
 # The database changes, seen after starting the server again.
-(setsid "$K/db/bin/ovexsqld.exe" </dev/null >/dev/null 2>&1 &)
+start_server
 wait_for 120 database_up ||
   fail "the server did not come back; port 53306 serves: $(sql "SELECT @@datadir" 2>&1 | tail -1)"
 expect "scripts ran in name order" equal "$(sql "SELECT name FROM ovex_znp.run_order ORDER BY seq")" \
