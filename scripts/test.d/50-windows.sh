@@ -119,6 +119,18 @@ wine_command_tests() {
     --gtest_brief=1
 }
 
+# The window test of the Linux build, driving the Windows executable in the
+# same sandbox; it brings an X server of its own.
+window_end_to_end() {
+  local status=0
+  [[ -x $LINUX_BUILD/tests/fixtures/ovex-sandbox ]] || cmake --build "$LINUX_BUILD" -j"$JOBS" --target ovex-sandbox
+  OVEX_TOOL_DRIVER=wine OVEX_WIN_BUILD=$BUILD bash tests/app/window/window_end_to_end.sh "$EXE" \
+    "$LINUX_BUILD/tests/fixtures/ovex-sandbox" tests/app/commands/make_test_package.py "$BUILD/window-end-to-end" ||
+    status=$?
+  ((status != 77)) || echo "the window test was skipped: its X tools are missing" >&2
+  return "$status"
+}
+
 # Every Wine program of a run shares one Xvfb display: Wine keeps the
 # display of its first program for the whole session.
 wine_phase() {
@@ -133,6 +145,7 @@ wine_phase() {
   check_window
   stop_db  # the sandbox's server takes port 53306 for itself
   wine_command_tests
+  window_end_to_end
   echo "== Windows build passed"
 }
 
