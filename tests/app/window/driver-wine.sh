@@ -14,7 +14,8 @@ driver_tools() { echo wine wineserver; }
 driver_begin() {
   export LC_ALL=zh_CN.UTF-8  # code page 936: Chinese window text
   wineserver -k >/dev/null 2>&1 || true
-  [[ -e $WINEPREFIX/system.reg ]] || wineboot -i >/dev/null 2>&1
+  # A new prefix is complete only once its session has ended.
+  [[ -e $WINEPREFIX/system.reg ]] || { wineboot -i && wineserver -w; } >/dev/null 2>&1
 }
 driver_end() { wineserver -k >/dev/null 2>&1 || true; }
 
