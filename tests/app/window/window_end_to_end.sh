@@ -103,8 +103,12 @@ client_running() { running "$K/OvexZNP.exe"; }
 server_running() { running "$K/db/bin/ovexsqld.exe"; }
 
 sql() { "$sandbox_cli" sql "$root" "$1"; }
-# Up, and serving this sandbox's data rather than another run's.
-database_up() { [[ $(sql "SELECT @@datadir" 2>/dev/null) == "$K/db/data/" ]]; }
+# Up, and serving this sandbox's data rather than another run's (named
+# through the drive's link, under Wine).
+database_up() {
+  local dir
+  dir=$(sql "SELECT @@datadir" 2>/dev/null) && [[ -n $dir && $(realpath -m "$dir") == "$(realpath "$K/db/data")" ]]
+}
 
 archives_in() { [[ ! -d $1 ]] || find "$1" -maxdepth 1 -name '*.zip' -printf '%f\n' | sort; }
 archive_count() { archives_in "$1" | grep -c . || true; }
