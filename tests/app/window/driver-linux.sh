@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The window test's driver for the Linux build: the tool and the sandbox's
 # stand-ins are Linux programs, found by the executable they run.
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The window test's driver for the Windows build under Wine: the tool is
 # UpdateOvexZNP.exe, the sandbox is the Windows one on drive D: of the
 # prefix. A Wine process runs Wine's loader; the first field of its command

@@ -31,6 +31,7 @@ make_package=$(realpath "$3")
 out=$4
 box_title='^Updateovexznp$'  # the application title of the executable's name
 here=$(dirname "${BASH_SOURCE[0]}")
+# shellcheck source=driver-linux.sh
 source "$here/driver-${OVEX_TOOL_DRIVER:-linux}.sh"
 
 if [[ ${5:-} != --inside ]]; then
@@ -43,7 +44,7 @@ fi
 
 scratch=$(mktemp -d)
 root=$scratch/sandbox
-W= K= backups=  # the sandbox's folders, as it reports them
+W='' K='' backups=''  # the sandbox's folders, as it reports them
 pid=
 failures=0
 
@@ -171,9 +172,10 @@ shoot_box() {
 # unlike a key, reaches only the box under the pointer, whatever has the
 # keyboard focus.
 confirm_box() {
-  local WIDTH HEIGHT
+  local WIDTH HEIGHT x y
   eval "$(xdotool getwindowgeometry --shell "$box" | grep -E '^(WIDTH|HEIGHT)=')"
-  xdotool mousemove --window "$box" $(ok_button "$WIDTH" "$HEIGHT") click 1 mousemove 0 0
+  read -r x y <<<"$(ok_button "$WIDTH" "$HEIGHT")"
+  xdotool mousemove --window "$box" "$x" "$y" click 1 mousemove 0 0
   wait_for 60 box_closed || fail "box $box stayed open"
 }
 
