@@ -20,9 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string trimmed = trimControls(line);
     if (trimmed.compare(0, 2, "--") != 0) kept += trimmed;
     if (const auto statement = splitter.feed(line)) {
-      if (statement->empty() || statement->back() != ';') __builtin_trap();
-      if (statement->find('\n') != std::string::npos) __builtin_trap();
-      emitted += *statement;
+      const std::string& text = statement->text;
+      if (text.empty() || text.back() != ';') __builtin_trap();
+      if (text.find('\n') != std::string::npos) __builtin_trap();
+      emitted += text;
     }
     start = end + 1;
   }
