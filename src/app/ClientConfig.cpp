@@ -133,3 +133,9 @@ void refuseControlCharacters(const std::string& what, const std::string& value) 
   }
   if (found) throw OvexError(what + " \"" + shown + "\" holds a control character");
 }
+
+std::string currentVersion(const std::string& path) {
+  for (const std::string& line : readServiceIni(path))
+    if (startsWithKey(line)) return line.substr(kVersionKey.size());
+  return std::string();
+}

@@ -62,13 +62,19 @@ TEST_F(ConsoleTest, HelpAndVersionPrintOnStandardOutputAndSucceed) {
 }
 
 TEST_F(ConsoleTest, UnknownOrExtraOptionsAreUsageErrors) {
-  const auto unknown = runTool("--restore");
+  const auto unknown = runTool("--rescue");
   EXPECT_EQ(unknown.status, 64);
-  EXPECT_NE(unknown.output.find("unknown option: --restore"), std::string::npos);
-  EXPECT_EQ(runTool("--restore 2>/dev/null").output, "");
+  EXPECT_NE(unknown.output.find("unknown option: --rescue"), std::string::npos);
+  EXPECT_EQ(runTool("--rescue 2>/dev/null").output, "");
 
   EXPECT_EQ(runTool("--backup --upgrade").status, 64);
   EXPECT_EQ(runTool("''").status, 64);
+  // The commands that take arguments take no more (and --verify and --restore no fewer).
+  for (const char* wrong : {"--restore", "--restore a b c", "--verify", "--verify a b", "--check a b"}) {
+    const auto run = runTool(wrong);
+    EXPECT_EQ(run.status, 64) << wrong;
+    EXPECT_NE(run.output.find("wrong number of arguments"), std::string::npos) << run.output;
+  }
 }
 
 TEST_F(ConsoleTest, SuccessMessageAsLastMessageGivesZero) {
