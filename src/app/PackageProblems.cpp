@@ -2,20 +2,19 @@
 
 #include "package/UpdateXML.h"
 #include "util/DirectoryOps.h"
+#include "util/Paths.h"
 #include "util/zip/ArchiveTest.h"
 
 namespace {
-
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A ".." part, a drive or a network path: the text leads out of the folder
 // it is joined to.
 bool leadsOutside(const std::string& path) {
   if (path.find(':') != std::string::npos) return true;
-  if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) return true;
+  if (path.size() >= 2 && paths::isSeparator(path[0]) && paths::isSeparator(path[1])) return true;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
-    if (i < path.size() && !isSeparator(path[i])) continue;
+    if (i < path.size() && !paths::isSeparator(path[i])) continue;
     if (path.compare(start, i - start, "..") == 0 && i - start == 2) return true;
     start = i + 1;
   }

@@ -6,9 +6,10 @@
 #include <memory>
 #include <optional>
 
-#include "platform/Digest.h"
+#include "backup/BackupManifest.h"
 #include "platform/Platform.h"
 #include "util/OvexError.h"
+#include "util/Paths.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"
 #include "util/zip/ArchiveTest.h"
@@ -30,11 +31,6 @@ bool digits(const std::string& text, std::size_t from, std::size_t count) {
   return true;
 }
 
-std::string fileNameOf(const std::string& path) {
-  const std::size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 std::optional<std::uint64_t> sizeOf(const std::string& path) {
   std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(path, "rb"));
   if (!file) return std::nullopt;
@@ -43,23 +39,11 @@ std::optional<std::uint64_t> sizeOf(const std::string& path) {
 
 // Lower-case MD5 of the whole file, or "" when it cannot be read.
 std::string digestOf(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(path, "rb"));
-  if (!file) return "";
-  platform::Md5 md5;
-  std::string buffer(1 << 16, '\0');
-  for (;;) {
-    const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
-    md5.update(buffer.data(), n);
-    if (n < buffer.size()) break;
+  try {
+    return dataArchiveDigest(path);
+  } catch (const OvexError&) {
+    return "";
   }
-  if (std::ferror(file.get())) return "";
-  static const char kHex[] = "0123456789abcdef";
-  std::string text;
-  for (unsigned char byte : md5.finish()) {
-    text += kHex[byte >> 4];
-    text += kHex[byte & 15];
-  }
-  return text;
 }
 
 // "yyyy-mm-dd hh:nn:ss" with the locale's time separator, whatever it was.
@@ -164,7 +148,7 @@ bool parseBackupName(const std::string& fileName, std::string* version, std::str
 
 BackupContents checkBackupArchive(const std::string& archive, const std::string& scratch, Progress& progress) {
   BackupContents contents;
-  const std::string fileName = fileNameOf(archive);
+  const std::string fileName = paths::fileNamePart(archive);
   std::string nameVersion, stamp;
   const bool named = parseBackupName(fileName, &nameVersion, &stamp);
   if (!named)

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
+#include "util/Paths.h"
 
 namespace {
 
@@ -31,11 +32,11 @@ void move(const std::string& from, const std::string& to) {
 }  // namespace
 
 RestoreFolders restoreFolders(const std::string& dataDir) {
-  const std::string beside = dataDir.substr(0, dataDir.find_last_of("\\/") + 1);
-  RestoreFolders folders{dataDir, beside + "data_restoring_T", ""};
+  const std::string beside = paths::directoryPart(dataDir);
+  RestoreFolders folders{dataDir, paths::joinPath(beside, "data_restoring_T"), ""};
   // Two restores within one second must not meet.
   for (;;) {
-    folders.before = beside + "data_before_restore_" + stampNow();
+    folders.before = paths::joinPath(beside, "data_before_restore_" + stampNow());
     if (!entryExists(folders.before)) return folders;
     platform::sleepMs(1000);
   }
