@@ -188,8 +188,8 @@ TEST(RestoreCommand, BringsBackTheRowsOfTheBackupAndKeepsTheDataAsItWas) {
   const std::string before = folders[2];
   EXPECT_EQ(before.rfind("data_before_restore_", 0), 0u) << before;
   EXPECT_EQ(before.size(), std::string("data_before_restore_").size() + 14);
-  EXPECT_TRUE(hasLine(run, "the data from before the restore: " + f.box.forTool(fs::path(f.box.dataDir()).parent_path().string() + "/" + before)))
-      << run.output;
+  const std::string db = fs::path(f.box.dataDir()).parent_path().string();
+  EXPECT_TRUE(hasLine(run, "the data from before the restore: " + f.box.forTool(db) + "/" + before)) << run.output;
   EXPECT_EQ(filesBelow(fs::path(f.box.dataDir()).parent_path() / before), filesBelow(f.box.dataDir()));
   EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 2u);
   EXPECT_EQ(archivesIn(f.box.backups()).size(), 2u);
