@@ -6,10 +6,10 @@
 #include "app/ClientConfig.h"
 #include "app/HeadlessCommands.h"
 #include "app/PackageFolder.h"
-#include "app/PackageProblems.h"
 #include "app/ScratchFolder.h"
 #include "app/mian.h"
 #include "package/EntryPaths.h"
+#include "package/PackageCheck.h"
 #include "package/ScriptList.h"
 #include "package/SqlLines.h"
 #include "package/UpdateXML.h"
@@ -21,7 +21,6 @@
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"
-#include "util/zip/ArchiveTest.h"
 
 namespace {
 
@@ -109,8 +108,8 @@ void printEntry(std::size_t number, const TUpdateFile& entry, const std::string&
     printFiles(scratch + "\\" + entry.fileName, target, !clientDir.empty());
 }
 
-bool printProblems(const std::vector<std::string>& problems) {
-  for (const std::string& problem : problems) screen::showMessage("problem: " + problem);
+bool printProblems(const std::vector<packagecheck::Problem>& problems) {
+  for (const auto& problem : problems) screen::showMessage("problem: " + packagecheck::problemText(problem));
   screen::showMessage(problems.empty() ? "the package would apply"
                                        : std::to_string(problems.size()) + " problem(s): the package would not apply");
   return problems.empty();
@@ -129,9 +128,8 @@ bool checkCommand(const std::string& given) {
   try {
     manifest.xmlToObject(document, scratch.path() + "\\update.xml");
   } catch (const std::exception& e) {
-    std::vector<std::string> problems;
-    for (const std::string& problem : zipio::testArchive(package)) problems.push_back("package: " + problem);
-    problems.push_back(std::string("update.xml: ") + e.what());
+    std::vector<packagecheck::Problem> problems = packagecheck::checkPackageArchive(package);
+    problems.push_back({"update.xml", "", e.what()});
     return printProblems(problems);
   }
 
@@ -140,5 +138,7 @@ bool checkCommand(const std::string& given) {
   printVersions(clientDir, manifest);
   const auto& entries = manifest.updateFileList->entries();
   for (std::size_t i = 0; i < entries.size(); ++i) printEntry(i + 1, *entries[i], clientDir, scratch.path());
-  return printProblems(packageProblems(package, scratch.path(), manifest));
+  // With no client running, targets are checked below a folder that stands in for it.
+  const std::string checkedClient = clientDir.empty() ? scratch.path() + "\\client" : clientDir;
+  return printProblems(packagecheck::checkPackage(package, scratch.path() + "\\", entries, checkedClient));
 }
