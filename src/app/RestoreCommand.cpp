@@ -145,11 +145,31 @@ void restoreInto(const RestoreTarget& target, const BackupContents& backup, cons
   }
 }
 
+
+// Held while the restore runs, as the window's commands hold it: another
+// copy of the tool must not stop, back up or replace the same data meanwhile.
+class CommandLock {
+ public:
+  CommandLock() {
+    if (!platform::takeCommandLock())
+      throw OvexError("Another copy of the tool is running a command; nothing was changed");
+  }
+  ~CommandLock() { platform::releaseCommandLock(); }
+  CommandLock(const CommandLock&) = delete;
+  CommandLock& operator=(const CommandLock&) = delete;
+};
+
 }  // namespace
 
 bool restoreCommand(const std::string& archive, const std::string& clientFolder) {
   Progress& progress = screen::progress();
+  CommandLock lock;
   const RestoreTarget target = findTarget(clientFolder);
+  if (!target.serverRunning) {
+    const std::string putBack = putBackInterruptedRestore(target.dataDir);
+    if (!putBack.empty())
+      screen::showMessage("an interrupted restore had left no data directory: " + putBack + " is back in its place");
+  }
   ScratchFolder scratch(commandScratchFolder("restore"));
   const BackupContents backup = checkBackupArchive(archive, scratch.path(), progress);
   printBackupContents(archive, backup);

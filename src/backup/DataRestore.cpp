@@ -1,6 +1,7 @@
 #include "backup/DataRestore.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "backup/BackupArchive.h"
 #include "platform/Platform.h"
@@ -68,6 +69,21 @@ void swapInRestoredData(const RestoreFolders& folders) {
   if (hadData && !platform::renameEntry(folders.before, folders.data))
     throw OvexError(failure + ", nor \"" + folders.before + "\" back: the data from before the restore is there");
   throw OvexError(failure + " (is a program still using it?)");
+}
+
+std::string putBackInterruptedRestore(const std::string& dataDir) {
+  const RestoreFolders folders = restoreFolders(dataDir);
+  if (entryExists(folders.data) || !directoryExists(folders.restoring)) return "";
+  const std::string beside = paths::directoryPart(dataDir);
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(beside, &entries);
+  std::string newest;  // the stamps sort by time
+  for (const auto& entry : entries)
+    if (entry.isDirectory && entry.name.rfind("data_before_restore_", 0) == 0 && entry.name > newest) newest = entry.name;
+  if (newest.empty()) return "";
+  const std::string before = paths::joinPath(beside, newest);
+  move(before, folders.data);
+  return before;
 }
 
 void putPreviousDataBack(const RestoreFolders& folders) {

@@ -25,6 +25,12 @@ void unpackRestoredData(const std::string& dataZip, const RestoreFolders& folder
 // back and OvexError raised.
 void swapInRestoredData(const RestoreFolders& folders);
 
+// A restore cut off between the two renames leaves no data directory, with
+// the restored data and the data as it was beside it: the newest
+// data_before_restore_ folder is put back. Returns it, or "" when there was
+// nothing to put back.
+std::string putBackInterruptedRestore(const std::string& dataDir);
+
 // Undoes swapInRestoredData: folders.before is the data directory again and
 // the restored data is removed. Raises OvexError when it cannot.
 void putPreviousDataBack(const RestoreFolders& folders);

@@ -335,10 +335,13 @@ TEST(Interruption, KilledRestoreServesTheOldOrTheRestoredDataAndLosesNothing) {
     EXPECT_GE(aside.size(), before);
     for (const auto& folder : aside) EXPECT_EQ(fileNames(folder), fileNames(aside.front())) << folder;
     if (!fs::exists(f.box.dataDir())) {
-      // Cut between the two renames: the technician puts the data from
-      // before the restore back.
+      // Cut between the two renames: no server can start, and the next
+      // restore, given the client folder, puts the data as it was back first.
       ++midSwap;
-      fs::rename(aside.back(), f.box.dataDir());
+      ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
+      timedRun(f.box.work(), {"--restore", made[0], f.box.client()}, &status, &output);
+      EXPECT_EQ(status, 0) << output;
+      EXPECT_NE(output.find("an interrupted restore had left no data directory: "), std::string::npos) << output;
     }
     restartClientAndServer(f.box);
     const std::string rows = invoiceRows(f.box);

@@ -249,8 +249,16 @@ TEST(RestoreCommand, WithNoServerRunningTakesTheClientFolder) {
   EXPECT_NE(run.output.find("is no client folder"), std::string::npos) << run.output;
   EXPECT_EQ(foldersBeside(f.box.dataDir()), (std::vector<std::string>{"bin", "data"}));
 
+  // As a restore cut off between its two renames leaves it: no data
+  // directory, the data as it was and the restored data beside it.
+  const std::string db = fs::path(f.box.dataDir()).parent_path().string();
+  fs::rename(f.box.dataDir(), db + "/data_before_restore_20260101000000");
+  fs::create_directory(db + "/data_restoring_T");
   run = runTool(f.box.work(), "--restore " + quoted + " " + shellQuote(f.box.forTool(f.box.client())));
   ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(hasLine(run, "an interrupted restore had left no data directory: " + f.box.forTool(f.box.client()) +
+                               "\\db/data_before_restore_20260101000000 is back in its place"))
+      << run.output;
   EXPECT_TRUE(f.box.serverRunning());
   EXPECT_EQ(invoiceRows(f.box), rowsBackedUp);
   EXPECT_EQ(foldersBeside(f.box.dataDir()).size(), 3u);
