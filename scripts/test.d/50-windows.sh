@@ -115,7 +115,7 @@ wine_command_tests() {
     cmake -S "$ROOT" -B "$LINUX_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$LINUX_BUILD" -j"$JOBS" --target app_command_tests ovex-sandbox
   fi
-  OVEX_TOOL_DRIVER=wine OVEX_WIN_BUILD=$BUILD "$tests" --gtest_filter='BackupCommand.*:UpgradeCommand.*' \
+  OVEX_TOOL_DRIVER=wine OVEX_WIN_BUILD=$BUILD "$tests" --gtest_filter='BackupCommand.*:UpgradeCommand.*:VerifyCommand.*:RestoreCommand.*' \
     --gtest_brief=1
 }
 

@@ -4,23 +4,16 @@
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
 #include "platform/Platform.h"
-#include "util/Paths.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
-
-namespace {
-const char kServerName[] = "ovexsqld.exe";
-}
 
 void bfBtnClick() {
   if (refuseWhenBusy()) return;
   showBusy();
   screen::processMessages();
 
-  const std::int32_t pid = TUpdateUtils::findProcess(kServerName);
-  const std::string serverPath = pid == -1 ? std::string() : TUpdateUtils::GetProcessPath(pid);
-  // Not a full path: unreadable (empty, or "unknown" when only the file-name query failed).
-  if (!paths::isAbsolute(serverPath)) {
+  const std::string serverPath = runningServerPath();
+  if (serverPath.empty()) {
     hideBusy();
     screen::showMessage(form1::kNotRunning);
     return;
@@ -28,7 +21,7 @@ void bfBtnClick() {
   const std::string dataDir = dataDirectoryOf(serverPath);
 
   try {
-    TZNPBf::bf(platform::currentDirectory(), dataDir);
+    TZNPBf::bf(platform::currentDirectory(), dataDir, screen::progress());
     TUpdateUtils::startExeProcess(serverPath);
     screen::showMessage(form1::kBackupDone);
   } catch (const std::exception&) {

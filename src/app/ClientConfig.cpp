@@ -133,3 +133,15 @@ void refuseControlCharacters(const std::string& what, const std::string& value) 
   }
   if (found) throw OvexError(what + " \"" + shown + "\" holds a control character");
 }
+
+std::string currentVersion(const std::string& path) {
+  const std::string bytes = readServiceIni(path);
+  for (size_t start = 0; start < bytes.size();) {
+    const size_t lf = bytes.find('\n', start);
+    const size_t end = lf == std::string::npos ? bytes.size() : lf;
+    const std::string line = withoutLoneCarriageReturns(bytes.substr(start, end - start));
+    if (startsWithKey(line)) return platform::ansiToUtf8(line.substr(kVersionKey.size()));
+    start = end + 1;
+  }
+  return std::string();
+}

@@ -10,3 +10,6 @@ void setCurrentVersion(const std::string& path, const std::string& version);
 // Raises when a value from the package that goes into a line of these files
 // holds a control character: a line break in it would add lines of its own.
 void refuseControlCharacters(const std::string& what, const std::string& value);
+// The version of the first "CurrentVersion=" line of service.ini, "" when
+// it has none; raises when the file cannot be read.
+std::string currentVersion(const std::string& path);

@@ -13,16 +13,17 @@ const char kOnlineUpdater[] = "LiveZNPUpdater.exe";
 
 }  // namespace
 
-bool checkAndStopClient() {
+std::string runningClientPath() {
   std::int32_t pid = TUpdateUtils::findProcess(kTaxpayerPlain);
   if (pid == -1) pid = TUpdateUtils::findProcess(kTaxpayerLocalised);
-  if (pid == -1) {
-    screen::showMessage(form1::kNotRunning);
-    return false;
-  }
-  const std::string path = TUpdateUtils::GetProcessPath(pid);
+  const std::string path = pid == -1 ? std::string() : TUpdateUtils::GetProcessPath(pid);
   // Not a full path: unreadable (empty, or "unknown" when only the file-name query failed).
-  if (!paths::isAbsolute(path)) {
+  return paths::isAbsolute(path) ? path : std::string();
+}
+
+bool checkAndStopClient() {
+  const std::string path = runningClientPath();
+  if (path.empty()) {
     screen::showMessage(form1::kNotRunning);
     return false;
   }

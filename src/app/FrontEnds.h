@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
-// Headless: --upgrade, --backup, --help, --version. The arguments are UTF-8,
-// the program's name first. Returns the exit status.
+// Headless: --upgrade, --backup, --check, --verify, --restore, --help,
+// --version. The arguments are UTF-8, the program's name first. Returns the
+// exit status.
 int runConsole(const std::vector<std::string>& arguments);
-// True when the arguments are exactly one of the headless options.
+// True when the arguments are one of the headless options with as many
+// arguments as it takes.
 bool isHeadlessCommandLine(const std::vector<std::string>& arguments);
 // True when what the program prints reaches someone: it was started from a
 // console or terminal, or its output goes to a pipe or file. False for a

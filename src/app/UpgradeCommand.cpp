@@ -18,7 +18,6 @@
 #include "util/TUpdateUtils.h"
 
 namespace {
-const char kServerName[] = "ovexsqld.exe";
 
 // The document of the latest manifest read; the main window owns it, so a
 // document left behind by a failed read lives until the tool ends.
@@ -27,14 +26,6 @@ std::unique_ptr<platform::XmlDocument> g_manifestDocument;
 platform::XmlDocument& newManifestDocument() {
   g_manifestDocument = std::make_unique<platform::XmlDocument>();
   return *g_manifestDocument;
-}
-
-// The server must be running, and its path readable; otherwise the run ends.
-// A path that is not a full path was not readable (empty, or "unknown" when
-// only the file-name query failed).
-std::string runningServerPath() {
-  const std::int32_t pid = TUpdateUtils::findProcess(kServerName);
-  return pid == -1 ? std::string() : TUpdateUtils::GetProcessPath(pid);
 }
 
 void refreshUpdaterCopy(const std::string& packageFolder) {
@@ -69,7 +60,7 @@ void TUpdateThread::Execute() {
     return;
   }
   const std::string dataDir = dataDirectoryOf(serverPath);
-  TZNPBf::bf(platform::currentDirectory(), dataDir);
+  TZNPBf::bf(platform::currentDirectory(), dataDir, screen::progress());
 
   const std::string packageFolder = platform::currentDirectory() + "\\update\\";
   const std::string packageName = lastPackageFile(packageFolder);
@@ -95,7 +86,7 @@ void TUpdateThread::Execute() {
                                     packagecheck::checkEntries(entrypaths::scratchFolder(), entries, clientDir));
   const size_t count = entries.size();
   for (size_t i = 0; i < count; ++i) {
-    TupdateOp::updateOp(*entries[i], clientDir);
+    TupdateOp::updateOp(*entries[i], clientDir, screen::progress());
     screen::processMessages();
   }
 

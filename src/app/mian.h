@@ -53,5 +53,14 @@ class TUpdateThread {
 
 // Client detection and shutdown.
 bool checkAndStopClient();
+// The executable path of the running taxpayer client ("OvexZNP.exe" first),
+// stopping nothing; empty when none runs or its path cannot be read.
+std::string runningClientPath();
+
+// The database server "ovexsqld.exe".
+extern const char* const kServerName;
+// The executable path of the running server; empty when none runs or its
+// path cannot be read.
+std::string runningServerPath();
 // The data directory of a server: two levels up from its executable, then "/data".
 std::string dataDirectoryOf(const std::string& serverExePath);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "util/zip/ArchiveListing.h"
 #include "util/zip/CentralDirectory.h"
 #include "util/zip/FileTree.h"
 #include "util/zip/NameCoding.h"
@@ -25,9 +26,14 @@ void removeQuietly(const std::string& path) {
 
 }  // namespace
 
-void writeBackupArchive(const std::string& staging, const std::string& archive, const std::string& sameBytesAs) {
+namespace {
+const char kArchiveStep[] = "writing the backup archive";
+}
+
+void writeBackupArchive(const std::string& staging, const std::string& archive, const std::string& sameBytesAs,
+                        Progress& progress) {
   if (fileExists(archive)) {
-    TUpdateUtils::zip(staging, archive);
+    TUpdateUtils::zip(staging, archive, progress, kArchiveStep);
     return;
   }
   const std::string part = archive + kPartSuffix;
@@ -36,7 +42,7 @@ void writeBackupArchive(const std::string& staging, const std::string& archive, 
     if (!sameBytesAs.empty()) {
       if (!platform::copyFileReplace(sameBytesAs, part)) throw OvexError("Cannot create file \"" + archive + "\"");
     } else {
-      TUpdateUtils::zip(staging, part);
+      TUpdateUtils::zip(staging, part, progress, kArchiveStep);
     }
     if (!platform::renameEntry(part, archive)) throw OvexError("Cannot create file \"" + archive + "\"");
   } catch (...) {
@@ -69,12 +75,12 @@ long long currentSize(const std::string& path) {
 // data directory must be in the archive with its full size. A data
 // directory that is missing or holds no file would give an empty archive:
 // no backup.
-void zipDataDirectory(const std::string& dbPath, const std::string& dataZip) {
+void zipDataDirectory(const std::string& dbPath, const std::string& dataZip, Progress& progress) {
   if (!directoryExists(dbPath)) throw OvexError("The data directory \"" + dbPath + "\" does not exist");
   const std::string link = firstFolderLink(dbPath);
   if (!link.empty())
     throw OvexError("The data folder \"" + link + "\" is a link to a folder elsewhere; the backup cannot hold its files");
-  TUpdateUtils::zip(dbPath, dataZip);
+  TUpdateUtils::zip(dbPath, dataZip, progress, "zipping the data directory");
   std::map<std::string, std::uint64_t> stored;
   {
     std::unique_ptr<std::FILE, FileCloser> archive(platform::openDataFile(dataZip, "rb"));
@@ -88,5 +94,19 @@ void zipDataDirectory(const std::string& dbPath, const std::string& dataZip) {
     const long long size = currentSize(file.path);
     if (it == stored.end() || size < 0 || it->second != static_cast<std::uint64_t>(size))
       throw OvexError("The data file \"" + file.path + "\" could not be read completely");
+  }
+}
+
+void unpackDataArchive(const std::string& dataZip, const std::string& folder, Progress& progress) {
+  const std::vector<zipio::ListedEntry> entries = zipio::listArchive(dataZip);
+  if (!TUpdateUtils::unzip(dataZip, folder, progress, "unpacking the data"))
+    throw OvexError("\"" + dataZip + "\" cannot be unpacked into \"" + folder + "\"");
+  for (const auto& entry : entries) {
+    if (entry.folder) continue;
+    const auto rel = zipname::confinedPath(entry.name);
+    const long long size = rel ? currentSize(folder + "/" + *rel) : -1;
+    if (size < 0 || static_cast<std::uint64_t>(size) != entry.size)
+      throw OvexError("The data file \"" + entry.name + "\" of \"" + dataZip + "\" could not be unpacked into \"" +
+                      folder + "\"");
   }
 }

@@ -10,6 +10,7 @@
 #include "util/DirectoryOps.h"
 #include "util/OvexError.h"
 #include "util/Paths.h"
+#include "util/Progress.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
@@ -69,7 +70,9 @@ bool usableBackupFolder(const std::string& folder) { return paths::isAbsolute(fo
 
 namespace TZNPBf {
 
-void bf(const std::string& currentPath, const std::string& dbPath) {
+void bf(const std::string& currentPath, const std::string& dbPath) { bf(currentPath, dbPath, noProgress()); }
+
+std::string bf(const std::string& currentPath, const std::string& dbPath, Progress& progress) {
   const std::string staging = currentPath + "/bf";
   const std::string dataZip = currentPath + "/bf" + "/data.zip";
   const std::string manifest = currentPath + "/bf/cc";
@@ -82,7 +85,7 @@ void bf(const std::string& currentPath, const std::string& dbPath) {
   const std::string folder = readOrEmpty(getBackupPath);
 
   stopServer();
-  zipDataDirectory(dbPath, dataZip);
+  zipDataDirectory(dbPath, dataZip, progress);
 
   if (fileExists(manifest)) deleteFile(manifest);
   writeBackupManifest(manifest, version, dataArchiveDigest(dataZip));
@@ -90,7 +93,7 @@ void bf(const std::string& currentPath, const std::string& dbPath) {
   if (!directoryExists(localFolder)) createDirectoryPath(localFolder);
   const std::string name = archiveName(version);
   const std::string localArchive = localFolder + "/" + name;
-  writeBackupArchive(staging, localArchive, std::string());
+  writeBackupArchive(staging, localArchive, std::string(), progress);
   platform::sleepMs(100);
   // With no usable configured folder there is nowhere sensible for the
   // second copy: the local archive is the backup.
@@ -100,6 +103,7 @@ void bf(const std::string& currentPath, const std::string& dbPath) {
     screen::note(folder.empty() ? "No backup folder is configured; the backup is kept in 数据备份 only"
                                 : "The configured backup folder \"" + folder +
                                       "\" is not an absolute path without \"..\"; the backup is kept in 数据备份 only");
+  return localArchive;
 }
 
 }  // namespace TZNPBf

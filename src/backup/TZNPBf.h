@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+class Progress;
 class TDbConnection;
 
 namespace TDbUtils {
@@ -23,4 +24,6 @@ namespace TZNPBf {
 // Backs up the data directory dbPath into currentPath/数据备份 and the
 // configured backup folder. Raises OvexError on failure.
 void bf(const std::string& currentPath, const std::string& dbPath);
+// The same, the zipping reported to progress; returns the local archive's path.
+std::string bf(const std::string& currentPath, const std::string& dbPath, Progress& progress);
 }  // namespace TZNPBf

@@ -3,12 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "util/Progress.h"
+
 class TUpdateFile;
 
 namespace TupdateOp {
-void updateOp(const TUpdateFile& uf, const std::string& ovexZNPDir);
+// The database copy and the scripts of a database entry are reported to progress.
+void updateOp(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress& progress = noProgress());
 void updateCommonFile(const TUpdateFile& uf, const std::string& ovexZNPDir);
-void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir);
+void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress& progress = noProgress());
 }  // namespace TupdateOp
 
 // What became of the statements of one script file.

@@ -30,9 +30,9 @@ std::string targetFolder(const TUpdateFile& uf, const std::string& ovexZNPDir) {
 
 namespace TupdateOp {
 
-void updateOp(const TUpdateFile& uf, const std::string& ovexZNPDir) {
+void updateOp(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress& progress) {
   if (uf.updateStyle == "1")
-    updateDbFile(uf, ovexZNPDir);
+    updateDbFile(uf, ovexZNPDir, progress);
   else
     updateCommonFile(uf, ovexZNPDir);
 }

@@ -73,18 +73,22 @@ void checkWorkingCopy(const std::string& dbFolder, const std::string& workingCop
                     "\" could not be copied to \"" + workingCopy + missing + "\"");
 }
 
-void runScripts(const std::string& unpackFolder, const std::vector<std::string>& scripts) {
-  for (const std::string& script : scripts) {
-    screen::note(outcomeLine(script, runSqlFile(unpackFolder + "\\" + script)));
+void runScripts(const std::string& unpackFolder, const std::vector<std::string>& scripts, Progress& progress,
+                const std::string& entryName) {
+  ProgressStep shown(progress, "running the scripts of " + entryName, scripts.size(), Progress::Unit::kItems);
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    shown.advance(i, scripts[i]);
+    screen::note(outcomeLine(scripts[i], runSqlFile(unpackFolder + "\\" + scripts[i])));
     screen::processMessages();
   }
+  shown.advance(scripts.size());
 }
 
 }  // namespace
 
 namespace TupdateOp {
 
-void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
+void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress& progress) {
   const std::string scratch = entrypaths::scratchFolder();
   const std::string unpackFolder = scratch + entrypaths::stem(uf.fileName);
   TUpdateUtils::unzip(scratch + uf.fileName, unpackFolder);
@@ -102,10 +106,10 @@ void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir) {
   if (!link.empty())
     throw OvexError("The database folder \"" + link + "\" is a link to a folder elsewhere; its working copy cannot hold its files");
   emptyWorkingCopy(workingCopy);
-  copyDirectoryTree(dbFolder, workingCopy);
+  copyDirectoryTree(dbFolder, workingCopy, progress, "copying the database");
   checkWorkingCopy(dbFolder, workingCopy);
 
-  workingcopyserver::runWithServer(workingCopy, !scripts.empty(), [&] { runScripts(unpackFolder, scripts); });
+  workingcopyserver::runWithServer(workingCopy, !scripts.empty(), [&] { runScripts(unpackFolder, scripts, progress, uf.fileName); });
   dbswap::replaceDatabaseFolder(dbFolder, workingCopy);
 }
 

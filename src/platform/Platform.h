@@ -48,6 +48,10 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 bool takeCommandLock();
 void releaseCommandLock();
 
+// True when standard error is a terminal (a console window), where a line
+// can be redrawn in place; false for a pipe or a file.
+bool standardErrorIsTerminal();
+
 // ---- file attributes -----------------------------------------------------
 enum : std::uint32_t {
   kAttrReadOnly = 0x01,

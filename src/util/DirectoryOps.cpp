@@ -2,11 +2,14 @@
 // silently) live here; the file system is reached through the platform layer.
 #include "util/DirectoryOps.h"
 
+#include <cstdio>
+
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
 #include "util/OvexError.h"
 #include "util/PathValidation.h"
 #include "util/Paths.h"
+#include "util/Progress.h"
 
 using namespace pathcheck;
 using namespace paths;
@@ -55,8 +58,43 @@ void deleteTree(const std::string& dir) {
   platform::removeDirectory(dir);
 }
 
+std::uint64_t fileSize(const std::string& path) {
+  std::FILE* file = platform::openDataFile(path, "rb");
+  if (!file) return 0;
+  const std::uint64_t size = platform::dataFileSize(file).value_or(0);
+  std::fclose(file);
+  return size;
+}
+
+// The bytes of the files a copy of the tree takes in.
+std::uint64_t treeSize(const std::string& from, const std::string& skip) {
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(from, &entries);
+  std::uint64_t total = 0;
+  for (const platform::DirEntry& entry : entries) {
+    const std::string source = joinPath(from, entry.name);
+    if (!entry.isDirectory)
+      total += fileSize(source);
+    else if (!platform::sameEntry(source, skip))
+      total += treeSize(source, skip);
+  }
+  return total;
+}
+
+// The bytes a copy has passed, reported after each file when anyone watches.
+struct CopyTally {
+  ProgressStep* step = nullptr;
+  std::uint64_t done = 0;
+
+  void copied(const std::string& file) {
+    if (!step) return;
+    done += fileSize(file);
+    step->advance(done);
+  }
+};
+
 // Pre-order copy; skip names the destination when it lies inside the source.
-void copyTree(const std::string& from, const std::string& to, const std::string& skip) {
+void copyTree(const std::string& from, const std::string& to, const std::string& skip, CopyTally& tally) {
   std::vector<platform::DirEntry> entries;
   platform::listDirectory(from, &entries);
   for (const platform::DirEntry& entry : entries) {
@@ -64,9 +102,10 @@ void copyTree(const std::string& from, const std::string& to, const std::string&
     const std::string target = joinPath(to, entry.name);
     if (!entry.isDirectory) {
       platform::copyFileReplace(source, target);
+      tally.copied(source);
     } else if (!platform::sameEntry(source, skip)) {
       platform::createDirectory(target);
-      copyTree(source, target, skip);
+      copyTree(source, target, skip, tally);
     }
   }
 }
@@ -112,6 +151,11 @@ void deleteDirectoryTree(const std::string& path) {
 }
 
 void copyDirectoryTree(const std::string& source, const std::string& destination) {
+  copyDirectoryTree(source, destination, noProgress(), "");
+}
+
+void copyDirectoryTree(const std::string& source, const std::string& destination, Progress& progress,
+                       const std::string& step) {
   const std::string from = absolutePath(source);
   const std::string to = absolutePath(destination);
   validatePath({source, from}, PathKind::kDirectory);
@@ -120,7 +164,14 @@ void copyDirectoryTree(const std::string& source, const std::string& destination
   if (equalNoCase(withoutTrailingSeparator(from), withoutTrailingSeparator(to)))
     throw OvexError("The source directory is the same as the destination directory");
   createDirectoryPath(to);
-  copyTree(withoutPrefix(from), withoutPrefix(to), to);
+  CopyTally tally;
+  if (&progress == &noProgress()) {
+    copyTree(withoutPrefix(from), withoutPrefix(to), to, tally);
+    return;
+  }
+  ProgressStep shown(progress, step, treeSize(withoutPrefix(from), to), Progress::Unit::kBytes);
+  tally.step = &shown;
+  copyTree(withoutPrefix(from), withoutPrefix(to), to, tally);
 }
 
 void deleteFile(const std::string& path) {

@@ -41,6 +41,8 @@ void processMessages() {
   if (g_front) g_front->processMessages();
 }
 
+Progress& progress() { return g_front ? g_front->progress() : noProgress(); }
+
 std::string errorReportText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
   return message;

@@ -4,6 +4,8 @@
 // attached, messages go to standard output and processing messages is a no-op.
 #include <string>
 
+#include "util/Progress.h"
+
 class Screen {
  public:
   virtual ~Screen() = default;
@@ -22,6 +24,9 @@ class Screen {
   virtual void setLabelText(const std::string& text) = 0;
   virtual void startTimer(int intervalMs) = 0;
   virtual void stopTimer() = 0;
+  // Where the commands report the progress of long work; the window shows
+  // none (its label alternates on the timer).
+  virtual Progress& progress() { return noProgress(); }
 };
 
 namespace screen {
@@ -33,6 +38,8 @@ void showMessage(const std::string& text);
 void showError(const std::string& text);
 void note(const std::string& text);
 void processMessages();
+// The attached front end's progress, or one that goes nowhere.
+Progress& progress();
 
 // The default error report's text: "." appended when the last character
 // has a code above that of ".".

@@ -8,10 +8,12 @@
 #include "platform/Platform.h"
 #include "util/OvexError.h"
 #include "util/Paths.h"
+#include "util/Progress.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveTest.h"
 #include "util/zip/BackgroundWriter.h"
 #include "util/zip/CentralDirectory.h"
+#include "util/zip/CountingSink.h"
 #include "util/zip/DosTime.h"
 #include "util/zip/Inflater.h"
 #include "util/zip/NameCoding.h"
@@ -90,15 +92,18 @@ void checkReplaceable(const std::string& target) {
 }
 
 // Inflates the entry into out: on the background writer when one is given.
-bool inflateInto(std::FILE* archive, const zipio::CentralEntry& e, std::FILE* out, zipio::BackgroundWriter* background) {
+bool inflateInto(std::FILE* archive, const zipio::CentralEntry& e, std::FILE* out, zipio::BackgroundWriter* background,
+                 zipio::ByteTally& tally) {
   bool ok = false;
   try {
     if (background) {
       background->start(out);
-      ok = zipio::inflateEntry(archive, e, *background) == e.crc;
+      zipio::CountingSink counted(*background, tally);
+      ok = zipio::inflateEntry(archive, e, counted) == e.crc;
     } else {
       FileSink sink(out);
-      ok = zipio::inflateEntry(archive, e, sink) == e.crc;
+      zipio::CountingSink counted(sink, tally);
+      ok = zipio::inflateEntry(archive, e, counted) == e.crc;
     }
   } catch (const OvexError&) {
     ok = false;
@@ -109,7 +114,7 @@ bool inflateInto(std::FILE* archive, const zipio::CentralEntry& e, std::FILE* ou
 }
 
 void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::string& target,
-                LargeFileWriter& large) {
+                LargeFileWriter& large, zipio::ByteTally& tally) {
   std::uint64_t dataStart = 0;
   try {
     dataStart = zipio::locateEntryData(archive, e);
@@ -122,7 +127,7 @@ void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::str
   if (!out) throw EntryFailure{};
   std::setvbuf(out.get(), nullptr, _IONBF, 0);  // the decoders hand over large blocks
   // Data that does not match its checksum is damaged data too.
-  bool ok = inflateInto(archive, e, out.get(), large.forEntry(e));
+  bool ok = inflateInto(archive, e, out.get(), large.forEntry(e), tally);
   ok = std::fclose(out.release()) == 0 && ok;
   if (!ok) {
     platform::removeFileEntry(target);
@@ -138,7 +143,7 @@ void setTimeAndAttributes(const zipio::CentralEntry& e, const std::string& targe
 }
 
 void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::string& base, KnownFolders& known,
-                 LargeFileWriter& large) {
+                 LargeFileWriter& large, zipio::ByteTally& tally) {
   const std::string name = zipname::decode({e.rawName, e.extra, e.flags, e.versionMadeBy});
   const bool folder = (!name.empty() && (name.back() == '/' || name.back() == '\\')) ||
                       (e.externalAttributes & platform::kAttrDirectory);
@@ -150,14 +155,16 @@ void unpackEntry(std::FILE* archive, const zipio::CentralEntry& e, const std::st
   if (folder) {
     ensureFolder(target, known);
   } else {
-    unpackFile(archive, e, target, large);
+    unpackFile(archive, e, target, large, tally);
   }
   setTimeAndAttributes(e, target, folder);
 }
 
 }  // namespace
 
-bool unzip(const std::string& zipFile, const std::string& destDir) {
+bool unzip(const std::string& zipFile, const std::string& destDir) { return unzip(zipFile, destDir, noProgress(), ""); }
+
+bool unzip(const std::string& zipFile, const std::string& destDir, Progress& progress, const std::string& step) {
   try {
     if (!folderExists(destDir)) platform::createFolder(destDir);
     FilePtr archive(platform::openDataFile(zipFile, "rb"));
@@ -168,11 +175,18 @@ bool unzip(const std::string& zipFile, const std::string& destDir) {
     while (base.size() > 1 && paths::isSeparator(base.back())) base.pop_back();
     KnownFolders known;
     LargeFileWriter large;
+    std::uint64_t total = 0;
+    for (const zipio::CentralEntry& e : entries) total += e.size;
+    ProgressStep shown(progress, step, total, Progress::Unit::kBytes);
+    zipio::ByteTally tally{0, [&](std::uint64_t done) { shown.advance(done); }};
+    std::uint64_t passed = 0;  // the entries before this one, whether unpacked or not
     for (const zipio::CentralEntry& e : entries) {
       try {
-        unpackEntry(archive.get(), e, base, known, large);
+        unpackEntry(archive.get(), e, base, known, large, tally);
       } catch (const EntryFailure&) {
       }
+      passed += e.size;
+      tally.done = passed;
     }
     return true;
   } catch (...) {

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "util/OvexError.h"
 #include "util/Paths.h"
+#include "util/Progress.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveBuilder.h"
@@ -57,7 +58,19 @@ void replaceArchive(const std::string& temp, const std::string& dest) {
   }
 }
 
-void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>& files) {
+// What the files hold together, as far as they can be opened now.
+std::uint64_t totalSize(const std::vector<zipio::FoundFile>& files) {
+  std::uint64_t total = 0;
+  for (const auto& found : files) {
+    std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(found.path, "rb"));
+    if (!file) continue;
+    total += platform::dataFileSize(file.get()).value_or(0);
+  }
+  return total;
+}
+
+void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>& files,
+                   const zipio::BytesRead& read) {
   std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(dest, "rb"));
   if (!file) throw OvexError("无法读取压缩包 " + dest);
   zipio::OldArchive old;
@@ -68,7 +81,7 @@ void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>&
     throw OvexError(dest + "：" + e.what());
   }
   const std::string temp = temporaryArchivePath(platform::temporaryDirectory());
-  zipio::buildArchive(temp, files, &old);
+  zipio::buildArchive(temp, files, &old, read);
   file.reset();
   try {
     replaceArchive(temp, dest);
@@ -80,14 +93,19 @@ void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>&
 
 }  // namespace
 
-bool zip(const std::string& src, const std::string& dest) {
+bool zip(const std::string& src, const std::string& dest) { return zip(src, dest, noProgress(), ""); }
+
+bool zip(const std::string& src, const std::string& dest, Progress& progress, const std::string& step) {
   const std::vector<zipio::FoundFile> files = zipio::collectFiles(src, dest, [] { screen::processMessages(); });
   const auto attrs = platform::fileAttributes(dest);
   if (attrs && (*attrs & platform::kAttrDirectory)) throw OvexError("无法创建文件 " + dest);
+  const std::uint64_t total = &progress == &noProgress() ? 0 : totalSize(files);
+  ProgressStep shown(progress, step, total, Progress::Unit::kBytes);
+  const zipio::BytesRead read = [&](std::uint64_t done) { shown.advance(done); };
   if (attrs)
-    updateArchive(dest, files);
+    updateArchive(dest, files, read);
   else
-    zipio::buildArchive(dest, files, nullptr);
+    zipio::buildArchive(dest, files, nullptr, read);
   return true;
 }
 

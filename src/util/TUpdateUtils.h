@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class Progress;
+
 namespace TUpdateUtils {
 
 // ---- process control (TUpdateUtils-process.cpp) ----
@@ -22,6 +24,10 @@ std::string GetProcessPath(std::int32_t PID);
 bool zip(const std::string& src, const std::string& dest);
 // Unpacks zipFile into destDir; never raises.
 bool unzip(const std::string& zipFile, const std::string& destDir);
+// The same, each reported to progress as a step of that name (bytes read
+// of the files, or unpacked of the entries).
+bool zip(const std::string& src, const std::string& dest, Progress& progress, const std::string& step);
+bool unzip(const std::string& zipFile, const std::string& destDir, Progress& progress, const std::string& step);
 
 // ---- escaping (TUpdateUtils-escape.cpp) ----
 // Every UTF-16 code unit 0x4E00..0x9FA5 becomes "\uXXXX" (upper-case hex).

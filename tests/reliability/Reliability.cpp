@@ -18,15 +18,18 @@ using namespace testsupport;
 namespace reliability {
 namespace {
 
-pid_t startTool(const std::string& workDir, const std::string& option, const std::string& log) {
+pid_t startTool(const std::string& workDir, const std::vector<std::string>& arguments, const std::string& log) {
+  const std::string tool = toolPath();
+  std::vector<char*> argv{const_cast<char*>(tool.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(workDir.c_str()) != 0) _exit(127);
     std::freopen("/dev/null", "r", stdin);
     std::freopen(log.c_str(), "w", stdout);
     dup2(fileno(stdout), 2);
-    const std::string tool = toolPath();
-    execl(tool.c_str(), tool.c_str(), option.c_str(), static_cast<char*>(nullptr));
+    execv(tool.c_str(), argv.data());
     _exit(127);
   }
   if (pid < 0) throw std::runtime_error("fork failed");
@@ -43,10 +46,32 @@ bool waitFor(pid_t pid, int ms, int* status) {
   }
 }
 
+// What the tool printed without its progress lines.
+std::string withoutProgress(const std::string& output) {
+  std::string kept;
+  std::size_t at = 0;
+  while (at < output.size()) {
+    std::size_t end = output.find('\n', at);
+    end = end == std::string::npos ? output.size() : end + 1;
+    if (output.compare(at, 10, "progress: ") != 0) kept += output.substr(at, end - at);
+    at = end;
+  }
+  return kept;
+}
+
 }  // namespace
 
 bool runAndKill(const std::string& workDir, const std::string& option, int delayMs) {
-  const pid_t pid = startTool(workDir, option, "/dev/null");
+  return runAndKill(workDir, std::vector<std::string>{option}, delayMs);
+}
+
+int timedRun(const std::string& workDir, const std::string& option, int* status, std::string* output,
+             const std::function<void(int ms)>& watch) {
+  return timedRun(workDir, std::vector<std::string>{option}, status, output, watch);
+}
+
+bool runAndKill(const std::string& workDir, const std::vector<std::string>& arguments, int delayMs) {
+  const pid_t pid = startTool(workDir, arguments, "/dev/null");
   int status = 0;
   if (waitFor(pid, delayMs, &status)) return false;
   kill(pid, SIGKILL);
@@ -54,15 +79,15 @@ bool runAndKill(const std::string& workDir, const std::string& option, int delay
   return true;
 }
 
-int timedRun(const std::string& workDir, const std::string& option, int* status, std::string* output,
-             const std::function<void(int ms)>& watch) {
+int timedRun(const std::string& workDir, const std::vector<std::string>& arguments, int* status,
+             std::string* output, const std::function<void(int ms)>& watch) {
   const std::string log = fs::temp_directory_path() / ("reliability-run-" + std::to_string(getpid()) + ".log");
   const auto start = std::chrono::steady_clock::now();
   const auto elapsed = [&start] {
     return static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
   };
-  const pid_t pid = startTool(workDir, option, log);
+  const pid_t pid = startTool(workDir, arguments, log);
   int raw = 0;
   if (watch) {
     while (waitpid(pid, &raw, WNOHANG) != pid) {
@@ -74,7 +99,7 @@ int timedRun(const std::string& workDir, const std::string& option, int* status,
   }
   const auto took = std::chrono::steady_clock::now() - start;
   *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  *output = readFile(log);
+  *output = withoutProgress(readFile(log));
   fs::remove(log);
   return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count());
 }

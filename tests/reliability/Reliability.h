@@ -16,10 +16,14 @@ namespace reliability {
 // Starts "UpdateOvexZNP <option>" in workDir, kills it with SIGKILL after
 // delayMs (unless it ended before) and returns whether it was killed.
 bool runAndKill(const std::string& workDir, const std::string& option, int delayMs);
-// Runs the command to its end and returns how long it took, in ms;
-// watch, when given, is called every few ms with the time so far.
+bool runAndKill(const std::string& workDir, const std::vector<std::string>& arguments, int delayMs);
+// Runs the command to its end and returns how long it took, in ms; output
+// is what it printed but its progress lines. watch, when given, is called
+// every few ms with the time so far.
 int timedRun(const std::string& workDir, const std::string& option, int* status, std::string* output,
              const std::function<void(int ms)>& watch = {});
+int timedRun(const std::string& workDir, const std::vector<std::string>& arguments, int* status,
+             std::string* output, const std::function<void(int ms)>& watch = {});
 
 // The backup archives under a final name (ovex_znp_data_*.zip) in a folder.
 std::vector<std::string> finalArchives(const std::string& folder);

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <regex>
@@ -271,4 +272,90 @@ TEST(Interruption, SwapStoppedBetweenItsRenamesIsUndoneByTheNextRun) {
   EXPECT_EQ(status, 0) << output;
   restartClientAndServer(f.box);
   EXPECT_EQ(f.box.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "3.0.1\n");
+}
+
+namespace {
+
+std::vector<std::string> foldersNamed(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.is_directory() && e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().string());
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+}  // namespace
+
+TEST(Interruption, KilledRestoreServesTheOldOrTheRestoredDataAndLosesNothing) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 3000, .seedSql = {}});
+  const std::string backedUp = invoiceRows(f.box);
+  const std::string local = f.box.work() + "/数据备份";
+  const std::string db = f.box.client() + "/db";
+  int status = 0;
+  std::string output;
+  runToEnd(f.box, "--backup", &status, &output);
+  ASSERT_EQ(status, 0) << output;
+  ASSERT_TRUE(waitForDatabase(60000));
+  const auto made = finalArchives(local);
+  ASSERT_EQ(made.size(), 1u);
+  const std::vector<std::string> restore = {"--restore", made[0]};
+  // The data as it is now differs from the backup's.
+  const auto changeRows = [&] {
+    f.box.sql("DELETE FROM ovex_znp.fp_kpxx WHERE ID > 1000");
+    return invoiceRows(f.box);
+  };
+  const std::string changed = changeRows();
+
+  // The measured run notes when the data directory is being swapped.
+  int swapAt = -1;
+  ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
+  const int fullMs = timedRun(f.box.work(), restore, &status, &output, [&](int ms) {
+    if (swapAt < 0 && !foldersNamed(db, "data_before_restore_").empty()) swapAt = ms;
+  });
+  ASSERT_EQ(status, 0) << output;
+  ASSERT_GE(swapAt, 0);
+  EXPECT_EQ(invoiceRows(f.box), backedUp);
+
+  ArchiveWatch archives;
+  std::vector<int> delays;
+  for (int point = 0; point < kKillPoints / 2; ++point) delays.push_back(killDelay(fullMs, point) * 2);
+  for (int k = 0; k < 3; ++k) delays.push_back(swapAt - 10 + 10 * k);
+  int killed = 0, midSwap = 0;
+  for (const int delay : delays) {
+    SCOPED_TRACE("restore killed after " + std::to_string(delay) + " ms of " + std::to_string(fullMs));
+    if (invoiceRows(f.box) == backedUp) changeRows();
+    const size_t before = foldersNamed(db, "data_before_restore_").size();
+    ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
+    killed += runAndKill(f.box.work(), restore, delay);
+    archives.check(local);
+    archives.check(f.box.backups());
+
+    // Every data directory that was moved aside is still there, whole.
+    const auto aside = foldersNamed(db, "data_before_restore_");
+    EXPECT_GE(aside.size(), before);
+    for (const auto& folder : aside) EXPECT_EQ(fileNames(folder), fileNames(aside.front())) << folder;
+    if (!fs::exists(f.box.dataDir())) {
+      // Cut between the two renames: no server can start, and the next
+      // restore, given the client folder, puts the data as it was back first.
+      ++midSwap;
+      ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
+      timedRun(f.box.work(), {"--restore", made[0], f.box.client()}, &status, &output);
+      EXPECT_EQ(status, 0) << output;
+      EXPECT_NE(output.find("an interrupted restore had left no data directory: "), std::string::npos) << output;
+    }
+    restartClientAndServer(f.box);
+    const std::string rows = invoiceRows(f.box);
+    EXPECT_TRUE(rows == changed || rows == backedUp) << rows;
+  }
+  std::cout << "restore: " << killed << " of " << delays.size() << " runs killed, full run " << fullMs
+            << " ms, swap at " << swapAt << " ms, " << midSwap << " cut between the renames\n";
+  EXPECT_GE(killed, static_cast<int>(delays.size()) - 2);
+
+  // And then it runs to its end.
+  changeRows();
+  ASSERT_TRUE(waitUntilSoleInstallation(f.box)) << "another test's client or server stays";
+  timedRun(f.box.work(), restore, &status, &output);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(invoiceRows(f.box), backedUp);
+  EXPECT_FALSE(fs::exists(db + "/data_restoring_T"));
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The headless front end: messages on standard output, one line each,
-// message boxes dismissed with OK at once, error reports and notes on
+// message boxes dismissed with OK at once, error reports, notes and progress on
 // standard error.
 #include <string>
 
+#include "app/console/ConsoleProgress.h"
 #include "util/Screen.h"
 
 class ConsoleScreen : public Screen {
  public:
+  ConsoleScreen();
   void showMessage(const std::string& text) override;
   void showError(const std::string& text) override;
   void note(const std::string& text) override;
@@ -17,6 +19,7 @@ class ConsoleScreen : public Screen {
   void setLabelText(const std::string& text) override { label_ = text; }
   void startTimer(int) override {}
   void stopTimer() override {}
+  Progress& progress() override { return progress_; }
 
   const std::string& lastMessage() const { return lastMessage_; }
   bool errorReported() const { return errorReported_; }
@@ -26,6 +29,7 @@ class ConsoleScreen : public Screen {
   std::string label_;
   bool labelVisible_ = false;
   bool errorReported_ = false;
+  ConsoleProgress progress_;
 };
 
 // Runs a command with a ConsoleScreen attached and maps its end to the exit

@@ -59,8 +59,9 @@ std::vector<Step> plan(const std::vector<FoundFile>& files, const OldArchive* ol
 
 class Builder {
  public:
-  Builder(OutputFile& out, const std::vector<FoundFile>& files, const OldArchive* old, unsigned workers)
-      : writer_(out), out_(out), files_(files), old_(old), steps_(plan(files, old)),
+  Builder(OutputFile& out, const std::vector<FoundFile>& files, const OldArchive* old, unsigned workers,
+          const BytesRead& read)
+      : writer_(out), out_(out), files_(files), old_(old), read_(read), steps_(plan(files, old)),
         pipeline_(pathsOf(steps_, files), workers, [] { screen::processMessages(); }) {}
 
   void run() {
@@ -100,6 +101,8 @@ class Builder {
       sizes.crc = static_cast<std::uint32_t>(crc32_combine(sizes.crc, block.crc, static_cast<z_off_t>(block.size)));
       sizes.size += block.size;
       sizes.compressedSize += block.data.size();
+      bytesRead_ += block.size;
+      if (read_) read_(bytesRead_);
     }
     if (writing) writer_.endFile(sizes);
     return true;
@@ -109,22 +112,25 @@ class Builder {
   OutputFile& out_;
   const std::vector<FoundFile>& files_;
   const OldArchive* old_;
+  const BytesRead& read_;
+  std::uint64_t bytesRead_ = 0;
   std::vector<Step> steps_;
   DeflatePipeline pipeline_;
 };
 
 }  // namespace
 
-void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old) {
-  buildArchive(path, files, old, DeflatePipeline::defaultWorkers());
+void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
+                  const BytesRead& read) {
+  buildArchive(path, files, old, DeflatePipeline::defaultWorkers(), read);
 }
 
 void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
-                  unsigned workers) {
+                  unsigned workers, const BytesRead& read) {
   OutputFile out(path);
   try {
     out.onBlockWritten([] { screen::processMessages(); });
-    Builder builder(out, files, old, workers);
+    Builder builder(out, files, old, workers, read);
     builder.run();
     out.close();
   } catch (const std::exception& e) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/zip/CentralDirectory.h"
+#include "util/zip/CountingSink.h"
 #include "util/zip/FileTree.h"
 
 namespace zipio {
@@ -18,9 +19,11 @@ struct OldArchive {
 // Writes path; on any failure the partly written file is deleted and the
 // error (OvexError) passed on. Files are compressed by one worker thread
 // per processor; the archive's bytes are the same for any worker count.
-void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old);
+// read is told the uncompressed bytes of the new files read so far.
+void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
+                  const BytesRead& read = {});
 // The same with a given number of compressing threads (at least one).
 void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
-                  unsigned workers);
+                  unsigned workers, const BytesRead& read = {});
 
 }  // namespace zipio

@@ -6,6 +6,8 @@
 
 #include "util/zip/CentralDirectory.h"
 
+class Progress;
+
 namespace zipio {
 
 // Why unzip would pass over an entry before reading its data (encrypted,
@@ -16,5 +18,7 @@ std::string entryRefusal(const CentralEntry& entry, const std::string& decodedNa
 // One line per problem found, naming the entry; empty when every entry
 // reads completely. A file that is no readable archive is one problem.
 std::vector<std::string> testArchive(const std::string& zipFile);
+// The same, the bytes inflated reported to progress as a step of that name.
+std::vector<std::string> testArchive(const std::string& zipFile, Progress& progress, const std::string& step);
 
 }  // namespace zipio

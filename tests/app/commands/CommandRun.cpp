@@ -29,11 +29,11 @@ ToolRun runTool(const std::string& workDir, const std::string& option, const std
   const std::string output = scratch / "output";
   const auto r = runCommand("cd " + shellQuote(workDir) + " && " + prefix + " " + toolCommandLine() + " " + option +
                             " </dev/null >" + shellQuote(output) + " 2>&1");
-  ToolRun run{r.status, {}, r.output + readFile(output)};
+  ToolRun run{r.status, {}, {}, r.output + readFile(output)};
   std::istringstream in(run.output);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();  // a Windows console's line end
-    run.lines.push_back(line);
+    (line.rfind("progress: ", 0) == 0 ? run.progress : run.lines).push_back(line);
   }
   return run;
 }

@@ -24,7 +24,8 @@ class SandboxFixture {
 
 struct ToolRun {
   int status;
-  std::vector<std::string> lines;  // standard output and error, one per line
+  std::vector<std::string> lines;     // standard output and error, one per line, but progress
+  std::vector<std::string> progress;  // the "progress: " lines (standard error)
   std::string output;
 };
 // Runs "UpdateOvexZNP <option>" with workDir as its current directory, the

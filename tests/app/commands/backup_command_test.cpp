@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "CommandRun.h"
@@ -33,6 +34,46 @@ std::vector<std::string> archivesIn(const std::string& folder) {
   return names;
 }
 
+bool hasLine(const ToolRun& run, const std::string& line) {
+  return std::find(run.lines.begin(), run.lines.end(), line) != run.lines.end();
+}
+
+// A line that begins with prefix, "" when there is none.
+std::string lineStarting(const ToolRun& run, const std::string& prefix) {
+  for (const auto& line : run.lines)
+    if (line.rfind(prefix, 0) == 0) return line;
+  return "";
+}
+
+// A damaged copy of a backup archive under its own name in folder (see damage_backup.py).
+std::string damagedCopy(const std::string& archive, const std::string& folder, const std::string& mode) {
+  const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/damage_backup.py";
+  const auto r = runCommand("python3 " + shellQuote(script) + " " + shellQuote(archive) + " " + shellQuote(folder) +
+                            " " + mode);
+  EXPECT_EQ(r.status, 0) << r.output;
+  return folder + "/" + fs::path(archive).filename().string();
+}
+
+std::string invoiceRows(const Sandbox& box) { return box.sql("SELECT COUNT(*), SUM(id) FROM ovex_znp.fp_kpxx"); }
+
+// The one backup archive that --backup has just made.
+std::string freshBackup(const SandboxFixture& f) {
+  const ToolRun run = runTool(f.box.work(), "--backup");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(waitForDatabase(30000));
+  const auto local = archivesIn(f.box.work() + "/数据备份");
+  EXPECT_EQ(local.size(), 1u);
+  return local.empty() ? "" : f.box.work() + "/数据备份/" + local[0];
+}
+
+std::vector<std::string> foldersBeside(const std::string& dataDir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(fs::path(dataDir).parent_path()))
+    if (e.is_directory()) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // Unpacks the backup archive and returns the folder holding cc and data.zip.
 std::string unpackBackup(const std::string& archive, const std::string& into) {
   EXPECT_EQ(runCommand("unzip -q -o " + shellQuote(archive) + " -d " + shellQuote(into)).status, 0);
@@ -48,6 +89,9 @@ TEST(BackupCommand, WritesTwoIdenticalRestorableArchivesAndRestartsTheServer) {
   const ToolRun run = runTool(f.box.work(), "--backup");
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.lines, std::vector<std::string>{kDone});
+  // Not a terminal: one plain progress line per step.
+  ASSERT_FALSE(run.progress.empty());
+  EXPECT_EQ(run.progress[0].rfind("progress: zipping the data directory: ", 0), 0u) << run.progress[0];
 
   const auto local = archivesIn(f.box.work() + "/数据备份");
   ASSERT_EQ(local.size(), 1u);
@@ -82,6 +126,144 @@ TEST(BackupCommand, WritesTwoIdenticalRestorableArchivesAndRestartsTheServer) {
   restored.start();
   EXPECT_EQ(restored.sql("SELECT COUNT(*), SUM(id) FROM ovex_znp.fp_kpxx"), rowsBefore);
   EXPECT_EQ(restored.sql("SELECT SJKBBH FROM ovex_znp.sys_rjbbxx"), "2.1.0\n");
+
+  // --verify finds it whole and says what it holds.
+  const ToolRun verify = runTool(f.box.work(), "--verify " + shellQuote(f.box.forTool(localArchive)));
+  EXPECT_EQ(verify.status, 0) << verify.output;
+  EXPECT_TRUE(hasLine(verify, "version: 2.1.0")) << verify.output;
+  EXPECT_EQ(lineStarting(verify, "made: ").size(), std::string("made: 2026-01-01 00:00:00").size()) << verify.output;
+  EXPECT_NE(lineStarting(verify, "data: "), "") << verify.output;
+  EXPECT_TRUE(hasLine(verify, "the archive is whole: cc matches data.zip, every entry reads completely"));
+  EXPECT_FALSE(fs::exists(f.box.work() + "/verify_T"));
+}
+
+TEST(VerifyCommand, DamagedBackupIsRefusedWithTheReason) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 50, .seedSql = {}});
+  const std::string archive = freshBackup(f);
+  const std::string name = fs::path(archive).filename().string();
+  struct Case {
+    const char* mode;
+    std::string problem;  // how the reason begins
+  } cases[] = {
+      {"md5", "problem: the MD5 of data.zip is "},
+      {"crc", "problem: data.zip: entry \""},
+      {"outer", "problem: entry \"data.zip\": "},
+  };
+  for (const Case& c : cases) {
+    const std::string damaged = damagedCopy(archive, f.box.root() + "/damaged-" + c.mode, c.mode);
+    const ToolRun run = runTool(f.box.work(), "--verify " + shellQuote(f.box.forTool(damaged)));
+    EXPECT_EQ(run.status, 1) << c.mode << "\n" << run.output;
+    EXPECT_NE(lineStarting(run, c.problem), "") << c.mode << "\n" << run.output;
+  }
+  // A backup under another name is no backup of this tool's.
+  const std::string renamed = f.box.root() + "/backup.zip";
+  fs::copy_file(archive, renamed);
+  const ToolRun run = runTool(f.box.work(), "--verify " + shellQuote(f.box.forTool(renamed)));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(lineStarting(run, "problem: the name \"backup.zip\" is not that of a backup archive"), "") << run.output;
+  EXPECT_EQ(runTool(f.box.work(), "--verify " + shellQuote(f.box.forTool(f.box.root() + "/none.zip"))).status, 1);
+  EXPECT_EQ(archivesIn(f.box.work() + "/数据备份"), std::vector<std::string>{name});
+}
+
+TEST(RestoreCommand, BringsBackTheRowsOfTheBackupAndKeepsTheDataAsItWas) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 50, .seedSql = {}});
+  const std::string rowsBackedUp = invoiceRows(f.box);
+  const std::string archive = freshBackup(f);
+  f.box.sql("DELETE FROM ovex_znp.fp_kpxx WHERE id > 20");
+  const std::string rowsNow = invoiceRows(f.box);
+  ASSERT_NE(rowsNow, rowsBackedUp);
+
+  const ToolRun run = runTool(f.box.work(), "--restore " + shellQuote(f.box.forTool(archive)));
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(hasLine(run, "the server serves the restored data, version 2.1.0")) << run.output;
+  EXPECT_TRUE(std::any_of(run.progress.begin(), run.progress.end(),
+                          [](const std::string& line) { return line.rfind("progress: unpacking the data: ", 0) == 0; }))
+      << run.output;
+  EXPECT_TRUE(f.box.serverRunning());
+  EXPECT_EQ(invoiceRows(f.box), rowsBackedUp);
+
+  // The data as it was stays beside, and was backed up first as --backup does.
+  const auto folders = foldersBeside(f.box.dataDir());
+  ASSERT_EQ(folders.size(), 3u) << testing::PrintToString(folders);  // bin, data, data_before_restore_<stamp>
+  const std::string before = folders[2];
+  EXPECT_EQ(before.rfind("data_before_restore_", 0), 0u) << before;
+  EXPECT_EQ(before.size(), std::string("data_before_restore_").size() + 14);
+  const std::string db = fs::path(f.box.dataDir()).parent_path().string();
+  EXPECT_TRUE(hasLine(run, "the data from before the restore: " + f.box.forTool(db) + "/" + before)) << run.output;
+  EXPECT_EQ(filesBelow(fs::path(f.box.dataDir()).parent_path() / before), filesBelow(f.box.dataDir()));
+  EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 2u);
+  EXPECT_EQ(archivesIn(f.box.backups()).size(), 2u);
+  EXPECT_FALSE(fs::exists(f.box.work() + "/restore_T"));
+
+  // Restoring the backup made before the restore undoes it.
+  const auto archives = archivesIn(f.box.work() + "/数据备份");
+  const std::string undo = f.box.work() + "/数据备份/" + archives[1];
+  ASSERT_EQ(runTool(f.box.work(), "--restore " + shellQuote(f.box.forTool(undo))).status, 0);
+  EXPECT_EQ(invoiceRows(f.box), rowsNow);
+}
+
+TEST(RestoreCommand, DamagedArchiveOrFailedUnpackingLeavesTheDataAsItWasAndServed) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 50, .seedSql = {}});
+  const std::string archive = freshBackup(f);
+  f.box.sql("DELETE FROM ovex_znp.fp_kpxx WHERE id > 20");
+  const std::string rowsNow = invoiceRows(f.box);
+  const auto dataFiles = filesBelow(f.box.dataDir());
+
+  // Refused by the check: nothing is stopped or written.
+  const std::string damaged = damagedCopy(archive, f.box.root() + "/damaged", "md5");
+  ToolRun run = runTool(f.box.work(), "--restore " + shellQuote(f.box.forTool(damaged)));
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(hasLine(run, "nothing was changed")) << run.output;
+  EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 1u);
+  EXPECT_EQ(foldersBeside(f.box.dataDir()), (std::vector<std::string>{"bin", "data"}));
+  EXPECT_TRUE(f.box.serverRunning());
+  EXPECT_EQ(invoiceRows(f.box), rowsNow);
+
+  // Whole by the check, but its unpacking fails part-way: the data as it was
+  // is served again.
+  const std::string clash = damagedCopy(archive, f.box.root() + "/clash", "clash");
+  run = runTool(f.box.work(), "--restore " + shellQuote(f.box.forTool(clash)));
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_NE(run.output.find("Nothing was restored; the server serves the data as it was"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(foldersBeside(f.box.dataDir()), (std::vector<std::string>{"bin", "data"}));
+  ASSERT_TRUE(waitForDatabase(30000));
+  EXPECT_TRUE(f.box.serverRunning());
+  EXPECT_EQ(invoiceRows(f.box), rowsNow);
+  EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 2u);  // the backup before the restore
+}
+
+TEST(RestoreCommand, WithNoServerRunningTakesTheClientFolder) {
+  SandboxFixture f({.version = "2.1.0", .invoiceRows = 50, .seedSql = {}});
+  const std::string rowsBackedUp = invoiceRows(f.box);
+  const std::string archive = freshBackup(f);
+  f.box.sql("DELETE FROM ovex_znp.fp_kpxx");
+  f.box.endServer();
+  const std::string quoted = shellQuote(f.box.forTool(archive));
+
+  ToolRun run = runTool(f.box.work(), "--restore " + quoted);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("give the client folder"), std::string::npos) << run.output;
+  run = runTool(f.box.work(), "--restore " + quoted + " " + shellQuote(f.box.forTool(f.box.backups())));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("is no client folder"), std::string::npos) << run.output;
+  EXPECT_EQ(foldersBeside(f.box.dataDir()), (std::vector<std::string>{"bin", "data"}));
+
+  // As a restore cut off between its two renames leaves it: no data
+  // directory, the data as it was and the restored data beside it.
+  const std::string db = fs::path(f.box.dataDir()).parent_path().string();
+  fs::rename(f.box.dataDir(), db + "/data_before_restore_20260101000000");
+  fs::create_directory(db + "/data_restoring_T");
+  run = runTool(f.box.work(), "--restore " + quoted + " " + shellQuote(f.box.forTool(f.box.client())));
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(hasLine(run, "an interrupted restore had left no data directory: " + f.box.forTool(f.box.client()) +
+                               "\\db/data_before_restore_20260101000000 is back in its place"))
+      << run.output;
+  EXPECT_TRUE(f.box.serverRunning());
+  EXPECT_EQ(invoiceRows(f.box), rowsBackedUp);
+  EXPECT_EQ(foldersBeside(f.box.dataDir()).size(), 3u);
+  EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 1u);  // no server: nothing to back up first
+  EXPECT_EQ(lineStarting(run, "its backup: "), "");
 }
 
 TEST(BackupCommand, ServerNotRunningWritesNothing) {

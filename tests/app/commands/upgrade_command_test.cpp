@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <future>
 #include <map>
@@ -67,6 +68,14 @@ TEST(UpgradeCommand, AppliesEveryEntryRecordsTheVersionAndRestartsTheClient) {
   const ToolRun run = runTool(f.box.work(), "--upgrade");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.lines, linesOfRun({kDone}));
+  // One plain progress line per step, and one per script.
+  std::vector<std::string> steps;
+  for (const auto& line : run.progress) steps.push_back(line.substr(0, line.find(": ", 10)));
+  EXPECT_EQ(steps, (std::vector<std::string>{"progress: zipping the data directory", "progress: writing the backup archive",
+                                             "progress: copying the database", "progress: running the scripts of db.zip",
+                                             "progress: running the scripts of db.zip",
+                                             "progress: running the scripts of db.zip"}));
+  EXPECT_EQ(run.progress.back(), "progress: running the scripts of db.zip: 3 of 3, 2.sql");
 
   const std::string K = f.box.client();
   // Common files merged over the target, the old target copied aside.
@@ -340,4 +349,55 @@ TEST(UpgradeCommand, ControlCharactersInTheVersionOrPackageNameStopTheRunBeforeT
     EXPECT_FALSE(fs::exists(f.box.client() + "/server/conf/updateManager.ini"));
     EXPECT_FALSE(fs::exists(f.box.client() + "/server/lib/发票.dll"));
   }
+}
+
+TEST(UpgradeCommand, CheckShowsWhatTheUpgradeWouldDoAndChangesNothing) {
+  SandboxFixture f;
+  writeFile(f.box.client() + "/server/lib/plain.txt", "old");
+  makePackage(f.box, "3.0.1");
+  const auto before = clientFiles(f.box);
+  const std::string K = f.box.forTool(f.box.client());
+
+  const ToolRun run = runTool(f.box.work(), "--check");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.lines, (std::vector<std::string>{
+                           "package: " + f.box.forTool(f.box.work()) + "\\update\\升级包3.0.1.zip",
+                           "client: " + K,
+                           "version: 2.1.0 -> 3.0.1",
+                           "entry 1: lib.zip (files) -> " + K + "\\server\\lib",
+                           "  add 发票.dll",
+                           "  add 模板/增值税.xml",
+                           "  replace plain.txt",
+                           "entry 2: ovex-znp-updater-3.zip (updater files) -> " + K + "\\updater\\lib",
+                           "  add updater.jar",
+                           "entry 3: db.zip (database scripts) -> " + K + "\\db",
+                           "  script 1: 1.sql, 1 statement",
+                           "  script 2: 10.sql, 2 statements",
+                           "  script 3: 2.sql, 3 statements",
+                           "the package would apply",
+                       }));
+  // Nothing stopped, nothing written into the client, no scratch left.
+  EXPECT_EQ(f.box.runningClient(), f.box.clientExe());
+  EXPECT_TRUE(f.box.serverRunning());
+  EXPECT_EQ(clientFiles(f.box), before);
+  EXPECT_EQ(filesBelow(f.box.work()), std::vector<std::string>{"update/升级包3.0.1.zip"});
+
+  // A package with a damaged entry archive, given by its path.
+  makePackage(f.box, "3.0.2", "", "--crc-damage " + shellQuote("lib.zip:模板/增值税.xml"));
+  const ToolRun damaged =
+      runTool(f.box.work(), "--check " + shellQuote(f.box.forTool(f.box.work() + "/update/升级包3.0.2.zip")));
+  EXPECT_EQ(damaged.status, 1) << damaged.output;
+  EXPECT_NE(std::find(damaged.lines.begin(), damaged.lines.end(),
+                      "problem: lib.zip: entry \"模板/增值税.xml\": CRC mismatch: the data is damaged"),
+            damaged.lines.end())
+      << damaged.output;
+  EXPECT_EQ(damaged.lines.back(), "1 problem(s): the package would not apply");
+  EXPECT_EQ(f.box.runningClient(), f.box.clientExe());
+  EXPECT_EQ(clientFiles(f.box), before);
+
+  // Not a package at all.
+  writeFile(f.box.root() + "/notes.zip", "not an archive");
+  const ToolRun none = runTool(f.box.work(), "--check " + shellQuote(f.box.forTool(f.box.root() + "/notes.zip")));
+  EXPECT_EQ(none.status, 1) << none.output;
+  EXPECT_EQ(clientFiles(f.box), before);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/console/ConsoleProgress.h"
 #include "app/console/ConsoleScreen.h"
 #include "app/mian.h"
 #include "util/OvexError.h"
@@ -62,13 +63,19 @@ TEST_F(ConsoleTest, HelpAndVersionPrintOnStandardOutputAndSucceed) {
 }
 
 TEST_F(ConsoleTest, UnknownOrExtraOptionsAreUsageErrors) {
-  const auto unknown = runTool("--restore");
+  const auto unknown = runTool("--rescue");
   EXPECT_EQ(unknown.status, 64);
-  EXPECT_NE(unknown.output.find("unknown option: --restore"), std::string::npos);
-  EXPECT_EQ(runTool("--restore 2>/dev/null").output, "");
+  EXPECT_NE(unknown.output.find("unknown option: --rescue"), std::string::npos);
+  EXPECT_EQ(runTool("--rescue 2>/dev/null").output, "");
 
   EXPECT_EQ(runTool("--backup --upgrade").status, 64);
   EXPECT_EQ(runTool("''").status, 64);
+  // The commands that take arguments take no more (and --verify and --restore no fewer).
+  for (const char* wrong : {"--restore", "--restore a b c", "--verify", "--verify a b", "--check a b"}) {
+    const auto run = runTool(wrong);
+    EXPECT_EQ(run.status, 64) << wrong;
+    EXPECT_NE(run.output.find("wrong number of arguments"), std::string::npos) << run.output;
+  }
 }
 
 TEST_F(ConsoleTest, SuccessMessageAsLastMessageGivesZero) {
@@ -108,4 +115,42 @@ TEST_F(ConsoleTest, PreviousScreenIsAttachedAgainAfterwards) {
   EXPECT_EQ(screen::attached(), nullptr);
   runCaptured(notRunning, form1::kBackupDone);
   EXPECT_EQ(screen::attached(), nullptr);
+}
+
+namespace {
+
+// What a ConsoleProgress writes for a byte step and a counted step.
+std::string progressText(bool terminal) {
+  std::FILE* out = std::tmpfile();
+  ConsoleProgress console(out, terminal);
+  Progress& progress = console;
+  progress.begin("zipping the data directory", 3 << 20, Progress::Unit::kBytes);
+  progress.advance(1 << 20);  // within the redraw interval: not drawn
+  progress.end();
+  progress.begin("running the scripts of db.zip", 2, Progress::Unit::kItems);
+  progress.advance(0, "1.sql");
+  progress.advance(1, "2.sql");
+  progress.advance(2);
+  progress.end();
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  return text;
+}
+
+}  // namespace
+
+TEST(ConsoleProgress, PlainLinesPerStepOrRedrawnInPlaceOnATerminal) {
+  EXPECT_EQ(progressText(false),
+            "progress: zipping the data directory: 3.0 MB\n"
+            "progress: running the scripts of db.zip: 1 of 2, 1.sql\n"
+            "progress: running the scripts of db.zip: 2 of 2, 2.sql\n");
+  EXPECT_EQ(progressText(true),
+            "\rprogress: zipping the data directory: 0% of 3.0 MB"
+            "\rprogress: zipping the data directory: 33% of 3.0 MB\n"
+            "\rprogress: running the scripts of db.zip: 0 of 2"
+            "\rprogress: running the scripts of db.zip: 1 of 2, 1.sql"
+            "\rprogress: running the scripts of db.zip: 2 of 2, 2.sql"
+            "\rprogress: running the scripts of db.zip: 2 of 2       \n");
 }

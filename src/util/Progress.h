@@ -1,0 +1,42 @@
+#pragma once
+// How far long work has come. The commands hand one down to the work they
+// start; the headless front end shows it on standard error, elsewhere it
+// goes nowhere. Calls come from the thread that started the work.
+#include <cstdint>
+#include <string>
+
+class Progress {
+ public:
+  enum class Unit { kBytes, kItems };
+
+  virtual ~Progress() = default;
+  // A step begins: what it does, and how much there is of it.
+  virtual void begin(const std::string& step, std::uint64_t total, Unit unit) = 0;
+  // done of the total so far; for items, item names the one now begun.
+  virtual void advance(std::uint64_t done, const std::string& item = "") = 0;
+  // The step is over (done or not).
+  virtual void end() = 0;
+};
+
+// Progress that goes nowhere.
+Progress& noProgress();
+
+// A size as progress lines and reports show it: "12.3 MB".
+std::string megabytes(std::uint64_t bytes);
+
+// begin on construction, end when it goes out of scope, even on an error.
+class ProgressStep {
+ public:
+  ProgressStep(Progress& progress, const std::string& step, std::uint64_t total, Progress::Unit unit)
+      : progress_(progress) {
+    progress_.begin(step, total, unit);
+  }
+  ~ProgressStep() { progress_.end(); }
+  ProgressStep(const ProgressStep&) = delete;
+  ProgressStep& operator=(const ProgressStep&) = delete;
+
+  void advance(std::uint64_t done, const std::string& item = "") { progress_.advance(done, item); }
+
+ private:
+  Progress& progress_;
+};
