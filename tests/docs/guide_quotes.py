@@ -11,7 +11,7 @@ import re
 import sys
 
 # Windows shows these, not the program.
-WINDOWS_TEXTS = {"确定", "以管理员身份运行", "（未响应）", "关闭程序", "等待程序响应", "起始位置",
+WINDOWS_TEXTS = {"确定", "以管理员身份运行", "（未响应）", "关闭程序", "等待该程序响应", "起始位置",
                  "命令提示符", "当前文件夹"}
 # Texts the program puts together from pieces: each piece is code as written.
 COMPOSED = {
