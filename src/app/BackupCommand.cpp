@@ -1,5 +1,6 @@
 // The Backup command: back up the running server's data and start it again.
 #include <exception>
+#include <string>
 
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
@@ -24,8 +25,10 @@ void bfBtnClick() {
     TZNPBf::bf(platform::currentDirectory(), dataDir, screen::progress());
     TUpdateUtils::startExeProcess(serverPath);
     screen::showMessage(form1::kBackupDone);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     screen::showMessage(form1::kBackupFailed);
+    // The message box keeps the reason to itself; a headless run names it.
+    screen::note(std::string("The backup failed: ") + error.what());
   }
   hideBusy();
 }
