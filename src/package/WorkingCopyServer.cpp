@@ -14,6 +14,7 @@
 #include "util/OvexError.h"
 #include "util/Paths.h"
 #include "util/Screen.h"
+#include "util/TextCodec.h"
 #include "util/TUpdateUtils.h"
 
 namespace workingcopyserver {
@@ -46,8 +47,16 @@ bool endServers() {
   return waitUntil(serverGone, kServerBoundMs);
 }
 
+std::string fromHex(const std::string& hex) {
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return bytes;
+}
+
 // The data directory of the server that takes the login; nullopt when
-// none does. A server that takes it but will not say raises.
+// none does. A server that takes it but will not say raises. The server
+// hands over the path's bytes as its file system holds them, unconverted:
+// UTF-8 when they are, else the ANSI code page.
 std::optional<std::string> answeringDataDirectory() {
   auto connection = TDbUtils::getOvexZnpConnection();
   try {
@@ -55,10 +64,11 @@ std::optional<std::string> answeringDataDirectory() {
   } catch (const std::exception&) {
     return std::nullopt;
   }
-  TDbQuery query(*connection, "SELECT @@datadir AS datadir");
+  TDbQuery query(*connection, "SELECT HEX(@@datadir) AS datadir");
   query.Open();
   query.First();
-  std::string dir = query.FieldByName("datadir").AsString();
+  const std::string bytes = fromHex(query.FieldByName("datadir").AsString());
+  const std::string dir = isValidUtf8(bytes) ? bytes : platform::ansiToUtf8(bytes);
   query.Close();
   connection->Disconnect();
   return dir;
