@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 
 namespace fs = std::filesystem;
 using namespace testsupport;
@@ -50,6 +52,13 @@ std::vector<std::string> filesBelow(const std::string& folder) {
 std::string md5OfFile(const std::string& path) {
   const auto r = runCommand("md5sum " + shellQuote(path));
   return r.output.substr(0, 32);
+}
+
+void expectBackupFailedBecause(const ToolRun& run, const std::string& reason) {
+  ASSERT_EQ(run.lines.size(), 2u) << run.output;
+  EXPECT_EQ(run.lines[0], "备份失败，请重试....");
+  EXPECT_EQ(run.lines[1].rfind("The backup failed: ", 0), 0u) << run.lines[1];
+  EXPECT_NE(run.lines[1].find(reason), std::string::npos) << run.lines[1];
 }
 
 }  // namespace commandtest

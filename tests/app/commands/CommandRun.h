@@ -33,6 +33,10 @@ struct ToolRun {
 // of the command (for example a privilege change).
 ToolRun runTool(const std::string& workDir, const std::string& option, const std::string& prefix = "");
 
+// Checks a --backup run that failed: "备份失败，请重试...." and, on its own
+// line, the reason that the window keeps to itself (reason: a part of it).
+void expectBackupFailedBecause(const ToolRun& run, const std::string& reason);
+
 // The regular files below a folder, relative names, sorted.
 std::vector<std::string> filesBelow(const std::string& folder);
 std::string md5OfFile(const std::string& path);

@@ -19,16 +19,7 @@ using namespace testsupport;
 namespace {
 
 const char kDone[] = "            备份成功            ";
-const char kFailed[] = "备份失败，请重试....";
 const char kNotRunning[] = "检测到Parvia管理系统纳税人端未运行，请先运行....";
-
-// "备份失败，请重试...." and, on its own line, the reason that the window keeps to itself.
-void expectFailedBecause(const ToolRun& run, const std::string& reason) {
-  ASSERT_EQ(run.lines.size(), 2u) << run.output;
-  EXPECT_EQ(run.lines[0], kFailed);
-  EXPECT_EQ(run.lines[1].rfind("The backup failed: ", 0), 0u) << run.lines[1];
-  EXPECT_NE(run.lines[1].find(reason), std::string::npos) << run.lines[1];
-}
 
 std::string sqlEscaped(std::string text) {
   for (size_t i = 0; (i = text.find('\\', i)) != std::string::npos; i += 2) text.insert(i, 1, '\\');
@@ -288,7 +279,7 @@ TEST(BackupCommand, MissingConfiguredFolderFailsAfterTheLocalArchiveAndLeavesSer
   f.box.sql("UPDATE ovex_znp.sys_sjbf_pz SET BF_PATH = '" + sqlEscaped(f.box.forTool(f.box.backups() + "/missing")) + "'");
   const ToolRun run = runTool(f.box.work(), "--backup");
   EXPECT_EQ(run.status, 2);
-  expectFailedBecause(run, "Cannot create file");
+  expectBackupFailedBecause(run, "Cannot create file");
   EXPECT_EQ(archivesIn(f.box.work() + "/数据备份").size(), 1u);
   EXPECT_FALSE(fs::exists(f.box.backups() + "/missing"));
   EXPECT_FALSE(f.box.serverRunning());
@@ -340,7 +331,7 @@ TEST(BackupCommand, UnreadableDataFileFailsTheBackup) {
   const ToolRun run = runTool(f.box.work(), "--backup",
                               "setpriv --inh-caps=-dac_override,-dac_read_search "
                               "--bounding-set=-dac_override,-dac_read_search");
-  expectFailedBecause(run, "locked.dat");
+  expectBackupFailedBecause(run, "locked.dat");
   EXPECT_EQ(run.status, 2);
   EXPECT_TRUE(archivesIn(f.box.work() + "/数据备份").empty());
   EXPECT_TRUE(archivesIn(f.box.backups()).empty());
@@ -355,7 +346,7 @@ TEST(BackupCommand, MissingOrEmptyDataDirectoryFailsTheBackup) {
     if (empty) fs::create_directory(data);
     const ToolRun run = runTool(f.box.work(), "--backup");
     EXPECT_EQ(run.status, 2) << run.output;
-    expectFailedBecause(run, "data");
+    expectBackupFailedBecause(run, "data");
     EXPECT_TRUE(archivesIn(f.box.work() + "/数据备份").empty());
     EXPECT_TRUE(archivesIn(f.box.backups()).empty());
     fs::remove_all(data);
