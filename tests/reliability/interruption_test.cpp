@@ -171,7 +171,9 @@ TEST(Interruption, KilledUpgradeLosesNothingAndRunsAgain) {
   // server to the copy made back after the swap.
   const auto delayOf = [&](int point) {
     if (point < kKillPoints) return killDelay(fullMs, point);
-    return swapAt - 200 + 300 * (point - kKillPoints) / (kSwapPoints - 1);
+    // The run may end within a few milliseconds of the swap: no point after its end.
+    const int last = std::min(swapAt + 100, fullMs - 10);
+    return swapAt - 200 + (last - swapAt + 200) * (point - kKillPoints) / (kSwapPoints - 1);
   };
   const int points = kKillPoints + (swapAt >= 0 ? kSwapPoints : 0);
   int killed = 0, betweenRenames = 0, newDb = 0, disturbed = 0;
