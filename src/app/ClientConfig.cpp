@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "backup/BackupManifest.h"
+#include "base/OvexError.h"
 #include "platform/Platform.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "backup/MD5.h"
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
 #include "util/DataFileStream.h"
-#include "util/OvexError.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "backup/BackupArchive.h"
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 
 namespace {

@@ -6,9 +6,10 @@
 
 #include "backup/BackupArchive.h"
 #include "backup/BackupManifest.h"
+#include "base/OvexError.h"
+#include "dbclient/TDbUtils.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
 #include "util/Screen.h"

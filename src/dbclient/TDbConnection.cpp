@@ -2,9 +2,9 @@
 
 #include <mysql.h>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "package/DatabaseSwap.h"
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 
 namespace dbswap {
 namespace {

@@ -1,12 +1,12 @@
 // Applying one manifest entry: the dispatch by updateStyle and the
 // common-file update (unpack, back the target up, copy over it).
+#include "base/TextCodec.h"
 #include "package/EntryPaths.h"
 #include "package/TZNPOp.h"
 #include "package/UpdateXML.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
 #include "util/TUpdateUtils.h"
-#include "util/TextCodec.h"
 
 namespace entrypaths {
 

@@ -6,15 +6,15 @@
 #include <optional>
 #include <vector>
 
-#include "backup/TZNPBf.h"
+#include "base/OvexError.h"
+#include "base/TextCodec.h"
 #include "dbclient/TDbConnection.h"
 #include "dbclient/TDbQuery.h"
+#include "dbclient/TDbUtils.h"
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 #include "util/Screen.h"
-#include "util/TextCodec.h"
 #include "util/TUpdateUtils.h"
 
 namespace workingcopyserver {

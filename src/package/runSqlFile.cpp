@@ -2,8 +2,8 @@
 // and every statement's fate is its own.
 #include <exception>
 
-#include "backup/TZNPBf.h"
 #include "dbclient/TDbConnection.h"
+#include "dbclient/TDbUtils.h"
 #include "package/SqlLines.h"
 #include "package/TZNPOp.h"
 #include "util/DirectoryOps.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/OvexError.h"
 #include "package/DatabaseSwap.h"
 #include "package/EntryPaths.h"
 #include "package/ScriptList.h"
@@ -15,7 +16,6 @@
 #include "package/WorkingCopyServer.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
 #include "util/PathValidation.h"
 #include "util/Paths.h"
 #include "util/Progress.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
-#include "util/OvexError.h"
 
 namespace paths {
 namespace {

@@ -5,8 +5,8 @@
 #include <thread>
 #include <unordered_set>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
 #include "util/TUpdateUtils.h"

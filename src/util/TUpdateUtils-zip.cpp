@@ -3,8 +3,8 @@
 #include <atomic>
 #include <memory>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
 #include "util/Screen.h"

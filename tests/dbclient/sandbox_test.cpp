@@ -6,7 +6,7 @@
 #include "MariaDbServer.h"
 #include "Sandbox.h"
 #include "TestSupport.h"
-#include "backup/TZNPBf.h"
+#include "dbclient/TDbUtils.h"
 #include "platform/Platform.h"
 
 using namespace testsupport;

@@ -1,8 +1,8 @@
 // The word sort of the zh_CN locale, ignoring case, as the script order
 // needs it: punctuation before digits before letters, characters compared
 // one by one; hyphen and apostrophe count only when all else is equal.
+#include "base/TextCodec.h"
 #include "platform/Platform.h"
-#include "util/TextCodec.h"
 
 namespace platform {
 namespace {

@@ -15,10 +15,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "platform/XmlDom.h"
 #include "platform/posix/xmldom-source-line.h"
-#include "util/OvexError.h"
 
 namespace platform {
 namespace {

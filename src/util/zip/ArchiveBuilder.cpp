@@ -5,9 +5,9 @@
 #include <optional>
 #include <unordered_map>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
 #include "util/Screen.h"
 #include "util/zip/DeflatePipeline.h"
 #include "util/zip/NameCoding.h"

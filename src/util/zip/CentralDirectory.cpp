@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
-#include "util/OvexError.h"
 #include "util/zip/ZipFormat.h"
 
 namespace zipio {

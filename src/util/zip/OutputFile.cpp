@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "base/OvexError.h"
 #include "platform/Platform.h"
-#include "util/OvexError.h"
 
 namespace zipio {
 namespace {

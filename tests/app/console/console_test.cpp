@@ -5,7 +5,7 @@
 #include "app/console/ConsoleProgress.h"
 #include "app/console/ConsoleScreen.h"
 #include "app/mian.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 #include "util/Screen.h"
 
 using testsupport::runCommand;

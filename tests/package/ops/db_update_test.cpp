@@ -6,8 +6,8 @@
 #include "MariaDbServer.h"
 #include "OpsFixture.h"
 #include "Sandbox.h"
+#include "base/OvexError.h"
 #include "platform/Platform.h"
-#include "util/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 namespace ops_test {

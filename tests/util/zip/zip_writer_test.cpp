@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "ZipTestSupport.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 #include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
