@@ -14,6 +14,7 @@
 #include "backup/BackupCheck.h"
 #include "backup/DataRestore.h"
 #include "backup/TZNPBf.h"
+#include "base/ClientLayout.h"
 #include "base/OvexError.h"
 #include "dbclient/TDbConnection.h"
 #include "dbclient/TDbUtils.h"
@@ -46,7 +47,7 @@ bool waitUntil(const std::function<bool()>& condition, int boundMs) {
   }
 }
 
-bool serverRuns() { return TUpdateUtils::findProcess(kServerName) != -1; }
+bool serverRuns() { return TUpdateUtils::findProcess(clientlayout::kServerName) != -1; }
 
 bool serverAnswers() {
   try {
@@ -64,22 +65,23 @@ RestoreTarget findTarget(const std::string& clientFolder) {
   if (!running.empty()) {
     const RestoreTarget target{running, dataDirectoryOf(running), true};
     if (!clientFolder.empty() &&
-        zipio::comparablePath(target.dataDir) != zipio::comparablePath(clientFolder + "\\db\\data"))
+        zipio::comparablePath(target.dataDir) != zipio::comparablePath(clientFolder + clientlayout::kDataFolder))
       throw OvexError("The running database server serves \"" + target.dataDir + "\", not the data of \"" +
                       clientFolder + "\"; nothing was changed");
     return target;
   }
   if (clientFolder.empty())
-    throw OvexError(std::string("No database server (") + kServerName +
+    throw OvexError(std::string("No database server (") + clientlayout::kServerName +
                     ") runs: give the client folder whose db\\data is to be restored; nothing was changed");
-  const std::string serverPath = clientFolder + "\\db\\bin\\ovexsqld.exe";
+  const std::string serverPath = clientFolder + clientlayout::kServerProgram;
   if (!fileExists(serverPath))
-    throw OvexError("\"" + clientFolder + "\" is no client folder: it has no db\\bin\\ovexsqld.exe; nothing was changed");
+    throw OvexError("\"" + clientFolder + "\" is no client folder: it has no " + (clientlayout::kServerProgram + 1) +
+                    "; nothing was changed");
   return {serverPath, dataDirectoryOf(serverPath), false};
 }
 
 void endServer() {
-  TUpdateUtils::killProcess(kServerName);
+  TUpdateUtils::killProcess(clientlayout::kServerName);
   if (!waitUntil([] { return !serverRuns() && !serverAnswers(); }, kServerBoundMs))
     throw OvexError("The database server did not stop; nothing was restored");
 }

@@ -1,6 +1,7 @@
 // The data backup: stop the server, archive its data directory, and leave
 // the backup archive in the working directory and in the configured folder.
 #include "backup/TZNPBf.h"
+#include "base/ClientLayout.h"
 
 #include <cstdio>
 
@@ -17,7 +18,6 @@
 
 namespace {
 
-const char kServerName[] = "ovexsqld.exe";
 const int kServerExitWaitMs = 3000;
 const int kServerGoneLimitMs = 60000;
 
@@ -39,11 +39,11 @@ std::string readOrEmpty(std::string (*read)()) {
 // every data file is closed before it is read.
 void stopServer() {
   try {
-    TUpdateUtils::killProcess(kServerName);
+    TUpdateUtils::killProcess(clientlayout::kServerName);
     platform::sleepMs(kServerExitWaitMs);
   } catch (...) {
   }
-  for (int waited = 0; TUpdateUtils::findProcess(kServerName) != -1; waited += 100) {
+  for (int waited = 0; TUpdateUtils::findProcess(clientlayout::kServerName) != -1; waited += 100) {
     if (waited >= kServerGoneLimitMs) throw OvexError("The database server did not stop; its data files are still in use");
     platform::sleepMs(100);
   }

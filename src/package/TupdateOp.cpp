@@ -1,5 +1,6 @@
 // Applying one manifest entry: the dispatch by updateStyle and the
 // common-file update (unpack, back the target up, copy over it).
+#include "base/ClientLayout.h"
 #include "base/TextCodec.h"
 #include "package/EntryPaths.h"
 #include "package/TZNPOp.h"
@@ -10,7 +11,7 @@
 
 namespace entrypaths {
 
-std::string scratchFolder() { return platform::currentDirectory() + "\\tmp\\"; }
+std::string scratchFolder() { return clientlayout::scratchFolderIn(platform::currentDirectory()) + "\\"; }
 
 std::string stem(const std::string& fileName) {
   std::u16string units = utf8ToUtf16(fileName);

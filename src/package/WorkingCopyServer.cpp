@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/ClientLayout.h"
 #include "base/OvexError.h"
 #include "base/TextCodec.h"
 #include "dbclient/TDbConnection.h"
@@ -20,7 +21,6 @@
 namespace workingcopyserver {
 namespace {
 
-const char kServerName[] = "ovexsqld.exe";
 constexpr int kServerStartWaitMs = 3000;
 // A server on a copy of a killed server's files may run crash recovery
 // before it listens; a server that was ended may take a moment to go.
@@ -39,11 +39,11 @@ bool waitUntil(const std::function<bool()>& condition, int boundMs) {
   }
 }
 
-bool serverGone() { return TUpdateUtils::findProcess(kServerName) < 0; }
+bool serverGone() { return TUpdateUtils::findProcess(clientlayout::kServerName) < 0; }
 
 // Ends every server of that name and waits until none is left.
 bool endServers() {
-  TUpdateUtils::killProcess(kServerName);
+  TUpdateUtils::killProcess(clientlayout::kServerName);
   return waitUntil(serverGone, kServerBoundMs);
 }
 
@@ -110,7 +110,7 @@ void requireServing(const std::string& dataDirectory) {
 }
 
 void runWithServer(const std::string& workingCopy, bool wantReady, const std::function<void()>& work) {
-  TUpdateUtils::startExeProcess(workingCopy + "/bin/ovexsqld.exe");
+  TUpdateUtils::startExeProcess(workingCopy + clientlayout::kCopiedServerProgram);
   try {
     platform::sleepMs(kServerStartWaitMs);
     if (wantReady) requireServing(workingCopy + "/data");
