@@ -7,6 +7,7 @@
 #include "app/HeadlessCommands.h"
 #include "app/PackageFolder.h"
 #include "app/ScratchFolder.h"
+#include "app/Screen.h"
 #include "app/mian.h"
 #include "base/ClientLayout.h"
 #include "base/OvexError.h"
@@ -19,7 +20,6 @@
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"
 

@@ -10,6 +10,7 @@
 
 #include "app/HeadlessCommands.h"
 #include "app/ScratchFolder.h"
+#include "app/Screen.h"
 #include "app/mian.h"
 #include "backup/BackupCheck.h"
 #include "backup/DataRestore.h"
@@ -20,7 +21,6 @@
 #include "dbclient/TDbUtils.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/FileTree.h"
 
@@ -47,7 +47,7 @@ bool waitUntil(const std::function<bool()>& condition, int boundMs) {
   }
 }
 
-bool serverRuns() { return TUpdateUtils::findProcess(clientlayout::kServerName) != -1; }
+bool serverRuns() { return TUpdateUtils::findProcess(clientlayout::kServerName, screen::progress()) != -1; }
 
 bool serverAnswers() {
   try {
@@ -81,7 +81,7 @@ RestoreTarget findTarget(const std::string& clientFolder) {
 }
 
 void endServer() {
-  TUpdateUtils::killProcess(clientlayout::kServerName);
+  TUpdateUtils::killProcess(clientlayout::kServerName, screen::progress());
   if (!waitUntil([] { return !serverRuns() && !serverAnswers(); }, kServerBoundMs))
     throw OvexError("The database server did not stop; nothing was restored");
 }
@@ -89,7 +89,7 @@ void endServer() {
 // Starts the server and waits until it takes logins; false when it does not
 // in time, or has ended (it takes a moment to appear under its name).
 bool startServer(const RestoreTarget& target) {
-  TUpdateUtils::startExeProcess(target.serverPath);
+  TUpdateUtils::startExeProcess(target.serverPath, screen::progress());
   const auto started = std::chrono::steady_clock::now();
   bool seen = false, ended = false;
   const bool answers = waitUntil(

@@ -3,6 +3,7 @@
 
 #include "app/ClientConfig.h"
 #include "app/PackageFolder.h"
+#include "app/Screen.h"
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
 #include "base/ClientLayout.h"
@@ -15,7 +16,6 @@
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
@@ -95,6 +95,6 @@ void TUpdateThread::Execute() {
   writeUpdateManagerIni(clientDir + clientlayout::kUpdateManagerIni, packageName);
   setCurrentVersion(clientDir + clientlayout::kServiceIni, manifest.updateInfo->version);
   screen::showMessage(form1::kUpgradeDone);
-  TUpdateUtils::startExeProcess(clientExePath);
+  TUpdateUtils::startExeProcess(clientExePath, screen::progress());
   hideBusy();
 }

@@ -2,9 +2,9 @@
 
 #include <exception>
 
+#include "app/Screen.h"
 #include "platform/Platform.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 
 std::string busyFlag;
 std::string clientExePath;

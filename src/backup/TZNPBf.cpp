@@ -13,7 +13,6 @@
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
@@ -37,13 +36,13 @@ std::string readOrEmpty(std::string (*read)()) {
 
 // Ends the server and waits until none of its processes is left, so that
 // every data file is closed before it is read.
-void stopServer() {
+void stopServer(Progress& progress) {
   try {
-    TUpdateUtils::killProcess(clientlayout::kServerName);
+    TUpdateUtils::killProcess(clientlayout::kServerName, progress);
     platform::sleepMs(kServerExitWaitMs);
   } catch (...) {
   }
-  for (int waited = 0; TUpdateUtils::findProcess(clientlayout::kServerName) != -1; waited += 100) {
+  for (int waited = 0; TUpdateUtils::findProcess(clientlayout::kServerName, progress) != -1; waited += 100) {
     if (waited >= kServerGoneLimitMs) throw OvexError("The database server did not stop; its data files are still in use");
     platform::sleepMs(100);
   }
@@ -85,7 +84,7 @@ std::string bf(const std::string& currentPath, const std::string& dbPath, Progre
   const std::string version = readOrEmpty(getDbVersion);
   const std::string folder = readOrEmpty(getBackupPath);
 
-  stopServer();
+  stopServer(progress);
   zipDataDirectory(dbPath, dataZip, progress);
 
   if (fileExists(manifest)) deleteFile(manifest);
@@ -101,7 +100,7 @@ std::string bf(const std::string& currentPath, const std::string& dbPath, Progre
   if (usableBackupFolder(folder))
     writeBackupArchive(staging, folder + "/" + name, localArchive);
   else
-    screen::note(folder.empty() ? "No backup folder is configured; the backup is kept in 数据备份 only"
+    progress.note(folder.empty() ? "No backup folder is configured; the backup is kept in 数据备份 only"
                                 : "The configured backup folder \"" + folder +
                                       "\" is not an absolute path without \"..\"; the backup is kept in 数据备份 only");
   return localArchive;

@@ -21,7 +21,8 @@ struct ScriptOutcome {
   std::vector<std::string> messages;  // why, for the first few rejected
 };
 
-// Runs one SQL script file statement by statement on the client database.
-ScriptOutcome runSqlFile(const std::string& path);
+// Runs one SQL script file statement by statement on the client database;
+// progress idles between the lines.
+ScriptOutcome runSqlFile(const std::string& path, Progress& progress = noProgress());
 // "1.sql: 12 statements, 1 rejected: <message>".
 std::string outcomeLine(const std::string& script, const ScriptOutcome& outcome);

@@ -16,7 +16,6 @@
 #include "package/WorkingCopyServer.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
@@ -78,8 +77,8 @@ void runScripts(const std::string& unpackFolder, const std::vector<std::string>&
   ProgressStep shown(progress, "running the scripts of " + entryName, scripts.size(), Progress::Unit::kItems);
   for (size_t i = 0; i < scripts.size(); ++i) {
     shown.advance(i, scripts[i]);
-    screen::note(outcomeLine(scripts[i], runSqlFile(unpackFolder + "\\" + scripts[i])));
-    screen::processMessages();
+    progress.note(outcomeLine(scripts[i], runSqlFile(unpackFolder + "\\" + scripts[i], progress)));
+    progress.idle();
   }
   shown.advance(scripts.size());
 }
@@ -109,7 +108,8 @@ void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress
   copyDirectoryTree(dbFolder, workingCopy, progress, "copying the database");
   checkWorkingCopy(dbFolder, workingCopy);
 
-  workingcopyserver::runWithServer(workingCopy, !scripts.empty(), [&] { runScripts(unpackFolder, scripts, progress, uf.fileName); });
+  workingcopyserver::runWithServer(workingCopy, !scripts.empty(),
+                                   [&] { runScripts(unpackFolder, scripts, progress, uf.fileName); }, progress);
   dbswap::replaceDatabaseFolder(dbFolder, workingCopy);
 }
 

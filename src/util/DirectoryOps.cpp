@@ -165,7 +165,7 @@ void copyDirectoryTree(const std::string& source, const std::string& destination
     throw OvexError("The source directory is the same as the destination directory");
   createDirectoryPath(to);
   CopyTally tally;
-  if (&progress == &noProgress()) {
+  if (!progress.showsAmounts()) {
     copyTree(withoutPrefix(from), withoutPrefix(to), to, tally);
     return;
   }

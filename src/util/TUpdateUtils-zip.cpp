@@ -1,13 +1,13 @@
 // TUpdateUtils::zip: packs a folder tree into a Zip archive, or brings an
 // existing archive up to date through a temporary file.
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "base/OvexError.h"
 #include "platform/Platform.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveBuilder.h"
 #include "util/zip/FileTree.h"
@@ -70,7 +70,7 @@ std::uint64_t totalSize(const std::vector<zipio::FoundFile>& files) {
 }
 
 void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>& files,
-                   const zipio::BytesRead& read) {
+                   const zipio::BytesRead& read, const std::function<void()>& idle) {
   std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(dest, "rb"));
   if (!file) throw OvexError("无法读取压缩包 " + dest);
   zipio::OldArchive old;
@@ -81,7 +81,7 @@ void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>&
     throw OvexError(dest + "：" + e.what());
   }
   const std::string temp = temporaryArchivePath(platform::temporaryDirectory());
-  zipio::buildArchive(temp, files, &old, read);
+  zipio::buildArchive(temp, files, &old, read, idle);
   file.reset();
   try {
     replaceArchive(temp, dest);
@@ -96,16 +96,17 @@ void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>&
 bool zip(const std::string& src, const std::string& dest) { return zip(src, dest, noProgress(), ""); }
 
 bool zip(const std::string& src, const std::string& dest, Progress& progress, const std::string& step) {
-  const std::vector<zipio::FoundFile> files = zipio::collectFiles(src, dest, [] { screen::processMessages(); });
+  const std::function<void()> idle = [&progress] { progress.idle(); };
+  const std::vector<zipio::FoundFile> files = zipio::collectFiles(src, dest, idle);
   const auto attrs = platform::fileAttributes(dest);
   if (attrs && (*attrs & platform::kAttrDirectory)) throw OvexError("无法创建文件 " + dest);
-  const std::uint64_t total = &progress == &noProgress() ? 0 : totalSize(files);
+  const std::uint64_t total = progress.showsAmounts() ? totalSize(files) : 0;
   ProgressStep shown(progress, step, total, Progress::Unit::kBytes);
   const zipio::BytesRead read = [&](std::uint64_t done) { shown.advance(done); };
   if (attrs)
-    updateArchive(dest, files, read);
+    updateArchive(dest, files, read, idle);
   else
-    zipio::buildArchive(dest, files, nullptr, read);
+    zipio::buildArchive(dest, files, nullptr, read, idle);
   return true;
 }
 
