@@ -11,7 +11,7 @@
 
 #include "MariaDbServer.h"
 #include "TestSupport.h"
-#include "package/TZNPOp.h"
+#include "package/runSqlFile.h"
 #include "platform/Platform.h"
 
 using namespace testsupport;

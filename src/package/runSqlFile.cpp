@@ -5,7 +5,7 @@
 #include "dbclient/TDbConnection.h"
 #include "dbclient/TDbUtils.h"
 #include "package/SqlLines.h"
-#include "package/TZNPOp.h"
+#include "package/runSqlFile.h"
 #include "util/DirectoryOps.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "MariaDbServer.h"
 #include "TestSupport.h"
 #include "base/OvexError.h"
-#include "package/TZNPOp.h"
+#include "package/runSqlFile.h"
 #include "platform/Platform.h"
 
 using namespace testsupport;

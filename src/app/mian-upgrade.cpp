@@ -10,7 +10,7 @@
 #include "package/DatabaseSwap.h"
 #include "package/EntryPaths.h"
 #include "package/PackageCheck.h"
-#include "package/TZNPOp.h"
+#include "package/TupdateOp.h"
 #include "package/UpdateXML.h"
 #include "platform/Platform.h"
 #include "platform/XmlDom.h"

@@ -1,5 +1,7 @@
 // The database update: scripts run against a working copy of the client's
 // db folder, served by the copy's own server, which then replaces db.
+#include "package/TupdateOp.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -11,9 +13,9 @@
 #include "package/DatabaseSwap.h"
 #include "package/EntryPaths.h"
 #include "package/ScriptList.h"
-#include "package/TZNPOp.h"
 #include "package/UpdateXML.h"
 #include "package/WorkingCopyServer.h"
+#include "package/runSqlFile.h"
 #include "platform/Platform.h"
 #include "util/DirectoryOps.h"
 #include "util/TUpdateUtils.h"

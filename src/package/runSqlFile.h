@@ -1,18 +1,9 @@
 #pragma once
-// Applying the entries of an update package, and running SQL script files.
+// Running SQL script files on the client database.
 #include <string>
 #include <vector>
 
 #include "util/Progress.h"
-
-class TUpdateFile;
-
-namespace TupdateOp {
-// The database copy and the scripts of a database entry are reported to progress.
-void updateOp(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress& progress = noProgress());
-void updateCommonFile(const TUpdateFile& uf, const std::string& ovexZNPDir);
-void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress& progress = noProgress());
-}  // namespace TupdateOp
 
 // What became of the statements of one script file.
 struct ScriptOutcome {
