@@ -8,7 +8,7 @@
 
 #include "base/OvexError.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "platform/XmlDom.h"
 
 namespace {

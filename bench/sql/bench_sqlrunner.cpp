@@ -12,7 +12,7 @@
 #include "MariaDbServer.h"
 #include "TestSupport.h"
 #include "package/runSqlFile.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 using namespace testsupport;
 

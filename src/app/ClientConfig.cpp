@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
 #include "util/TUpdateUtils.h"
 

@@ -16,7 +16,7 @@
 #include "package/ScriptList.h"
 #include "package/SqlLines.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"

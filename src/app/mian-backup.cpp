@@ -5,7 +5,7 @@
 #include "app/Screen.h"
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "util/TUpdateUtils.h"
 
 void bfBtnClick() {

@@ -12,7 +12,7 @@
 #include "package/PackageCheck.h"
 #include "package/TupdateOp.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/Screen.h"
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "util/Paths.h"
 
 std::string busyFlag;

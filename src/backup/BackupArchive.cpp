@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "util/DirectoryOps.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"

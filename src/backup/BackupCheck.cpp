@@ -8,7 +8,8 @@
 
 #include "backup/BackupManifest.h"
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
 #include "util/Paths.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"

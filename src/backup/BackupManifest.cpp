@@ -4,7 +4,9 @@
 
 #include "backup/MD5.h"
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/AsciiCase.h"
 #include "util/DataFileStream.h"
 

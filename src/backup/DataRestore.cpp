@@ -5,7 +5,8 @@
 
 #include "backup/BackupArchive.h"
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"
 

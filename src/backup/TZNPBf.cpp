@@ -9,7 +9,7 @@
 #include "backup/BackupManifest.h"
 #include "base/OvexError.h"
 #include "dbclient/TDbUtils.h"
-#include "platform/Platform.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"
 #include "util/Progress.h"

@@ -3,7 +3,7 @@
 #include <mysql.h>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 #include "util/AsciiCase.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "base/OvexError.h"
 #include "dbclient/TDbConnection.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include "package/DatabaseSwap.h"
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
 
 namespace dbswap {

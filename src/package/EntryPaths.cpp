@@ -3,7 +3,7 @@
 #include "base/ClientLayout.h"
 #include "base/TextCodec.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 
 namespace entrypaths {
 

@@ -16,7 +16,7 @@
 #include "package/UpdateXML.h"
 #include "package/WorkingCopyServer.h"
 #include "package/runSqlFile.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "util/DirectoryOps.h"
 #include "util/TUpdateUtils.h"
 

@@ -1,6 +1,7 @@
 // readTextLines: a whole ANSI (CP936) text file as its lines.
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
 #include "util/DirectoryOps.h"
 #include "util/PathValidation.h"
 #include "util/Paths.h"

@@ -5,7 +5,8 @@
 #include <cstdio>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/SystemPaths.h"
 #include "util/AsciiCase.h"
 #include "util/PathValidation.h"
 #include "util/Paths.h"

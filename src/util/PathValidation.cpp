@@ -2,7 +2,7 @@
 
 #include "base/OvexError.h"
 #include "base/TextCodec.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "util/Paths.h"
 
 namespace pathcheck {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 
 namespace paths {
 namespace {

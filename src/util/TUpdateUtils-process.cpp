@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "util/AsciiCase.h"
 #include "util/Paths.h"
 #include "util/TUpdateUtils.h"

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/SystemPaths.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
 #include "util/TUpdateUtils.h"
@@ -38,7 +40,7 @@ bool copyFile(const std::string& from, const std::string& to) {
     if (n < buffer.size()) break;
   }
   ok = std::fclose(out) == 0 && ok;
-  if (!ok) platform::removeFileEntry(to);
+  if (!ok) platform::deleteFileEntry(to);
   return ok;
 }
 
@@ -51,9 +53,9 @@ void replaceArchive(const std::string& temp, const std::string& dest) {
   if (platform::renameEntry(temp, dest)) return;
   const std::string sibling = temporaryArchivePath(paths::parentDirectory(dest));
   const bool copied = copyFile(temp, sibling);
-  platform::removeFileEntry(temp);
-  if (!copied || !platform::removeFileEntry(dest) || !platform::renameEntry(sibling, dest)) {
-    platform::removeFileEntry(sibling);
+  platform::deleteFileEntry(temp);
+  if (!copied || platform::deleteFileEntry(dest) != platform::DeleteResult::kDeleted || !platform::renameEntry(sibling, dest)) {
+    platform::deleteFileEntry(sibling);
     throw OvexError("无法替换压缩包 " + dest);
   }
 }
@@ -86,7 +88,7 @@ void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>&
   try {
     replaceArchive(temp, dest);
   } catch (...) {
-    platform::removeFileEntry(temp);
+    platform::deleteFileEntry(temp);
     throw;
   }
 }

@@ -7,7 +7,7 @@
 #include "Sandbox.h"
 #include "TestSupport.h"
 #include "dbclient/TDbUtils.h"
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;

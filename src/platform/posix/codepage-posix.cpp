@@ -4,7 +4,7 @@
 #include <iconv.h>
 
 #include "base/TextCodec.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 // needs it: punctuation before digits before letters, characters compared
 // one by one; hyphen and apostrophe count only when all else is equal.
 #include "base/TextCodec.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 namespace platform {
 namespace {

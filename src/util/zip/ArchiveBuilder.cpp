@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "util/AsciiCase.h"
 #include "util/zip/DeflatePipeline.h"
 #include "util/zip/NameCoding.h"
@@ -138,7 +138,7 @@ void buildArchive(const std::string& path, const std::vector<FoundFile>& files, 
       out.close();
     } catch (const OvexError&) {
     }
-    platform::removeFileEntry(path);
+    platform::deleteFileEntry(path);
     if (dynamic_cast<const OvexError*>(&e)) throw;
     throw OvexError(std::string("写入压缩包失败：") + e.what());
   }

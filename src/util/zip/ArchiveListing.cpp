@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "util/zip/CentralDirectory.h"
 #include "util/zip/NameCoding.h"
 

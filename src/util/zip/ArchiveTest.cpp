@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "util/Progress.h"
 #include "util/zip/CountingSink.h"
 #include "util/zip/Inflater.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "util/zip/ZipFormat.h"
 
 namespace zipio {

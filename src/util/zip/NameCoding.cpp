@@ -3,7 +3,7 @@
 #include <zlib.h>
 
 #include "base/TextCodec.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 #include "util/AsciiCase.h"
 #include "util/zip/ZipFormat.h"
 

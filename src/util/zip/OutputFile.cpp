@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace zipio {
 namespace {

@@ -7,7 +7,8 @@
 #include "OpsFixture.h"
 #include "Sandbox.h"
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
+#include "platform/Processes.h"
 #include "util/TUpdateUtils.h"
 
 namespace ops_test {

@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "base/OvexError.h"
 #include "package/runSqlFile.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 using namespace testsupport;
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "platform/XmlDom.h"
-#include "platform/win32/Wide.h"
+#include "platform/win32/wide-win32.h"
 #include "platform/win32/xmldom-checks.h"
 
 namespace platform {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "base/OvexError.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "platform/XmlDom.h"
 #include "platform/posix/xmldom-source-line.h"
 
