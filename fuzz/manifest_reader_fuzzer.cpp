@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "base/OvexError.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "platform/XmlDom.h"
-#include "util/OvexError.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "util/DirectoryOps.h"
 
 namespace {

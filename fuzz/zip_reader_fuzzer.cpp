@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "util/TUpdateUtils.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "backup/BackupArchive.h"
 #include "backup/MD5.h"
+#include "base/OvexError.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 
 namespace {
 

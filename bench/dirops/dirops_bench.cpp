@@ -7,8 +7,8 @@
 #include <string>
 
 #include "backup/MD5.h"
+#include "base/OvexError.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 
 int main(int argc, char** argv) {
   const std::string op = argc > 2 ? argv[1] : "";

@@ -11,8 +11,8 @@
 
 #include "MariaDbServer.h"
 #include "TestSupport.h"
-#include "package/TZNPOp.h"
-#include "platform/Platform.h"
+#include "package/runSqlFile.h"
+#include "platform/CodePages.h"
 
 using namespace testsupport;
 

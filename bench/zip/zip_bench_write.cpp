@@ -2,7 +2,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 int main(int argc, char** argv) {

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 namespace {

@@ -17,10 +17,6 @@ bool verifyCommand(const std::string& archive);
 // directory: that of the running server, or clientFolder's when none runs.
 bool restoreCommand(const std::string& archive, const std::string& clientFolder);
 
-// The folder below the working directory where a command unpacks what it
-// checks: name + "_T".
-std::string commandScratchFolder(const std::string& name);
-
 // Prints what the check of a backup archive found: version, time, sizes and
 // every problem.
 void printBackupContents(const std::string& archive, const BackupContents& backup);

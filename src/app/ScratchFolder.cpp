@@ -1,7 +1,7 @@
 #include "app/ScratchFolder.h"
 
 #include "app/HeadlessCommands.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "util/DirectoryOps.h"
 
 ScratchFolder::ScratchFolder(std::string path) : path_(std::move(path)) {

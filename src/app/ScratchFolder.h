@@ -15,3 +15,7 @@ class ScratchFolder {
  private:
   std::string path_;
 };
+
+// The folder below the working directory where a command unpacks what it
+// checks: name + "_T".
+std::string commandScratchFolder(const std::string& name);

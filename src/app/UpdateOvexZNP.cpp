@@ -2,7 +2,7 @@
 // Arguments the program does not know open the window too when no one would
 // read the usage: a file dropped onto the program, a shortcut with arguments.
 #include "app/FrontEnds.h"
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments = platform::commandLineArguments(argc, argv);

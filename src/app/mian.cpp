@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "platform/Platform.h"
+#include "app/Screen.h"
+#include "platform/Processes.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 
 std::string busyFlag;
 std::string clientExePath;

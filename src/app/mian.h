@@ -57,9 +57,7 @@ bool checkAndStopClient();
 // stopping nothing; empty when none runs or its path cannot be read.
 std::string runningClientPath();
 
-// The database server "ovexsqld.exe".
-extern const char* const kServerName;
-// The executable path of the running server; empty when none runs or its
+// The executable path of the running database server; empty when none runs or its
 // path cannot be read.
 std::string runningServerPath();
 // The data directory of a server: two levels up from its executable, then "/data".

@@ -4,14 +4,14 @@
 #include <map>
 #include <memory>
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
+#include "util/DirectoryOps.h"
+#include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"
 #include "util/zip/CentralDirectory.h"
 #include "util/zip/FileTree.h"
 #include "util/zip/NameCoding.h"
-#include "util/DirectoryOps.h"
-#include "util/OvexError.h"
-#include "util/TUpdateUtils.h"
 
 namespace {
 

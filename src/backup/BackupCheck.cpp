@@ -7,8 +7,9 @@
 #include <optional>
 
 #include "backup/BackupManifest.h"
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
 #include "util/Paths.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"

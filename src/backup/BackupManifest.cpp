@@ -3,10 +3,12 @@
 #include <cstdio>
 
 #include "backup/MD5.h"
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/AsciiCase.h"
 #include "util/DataFileStream.h"
-#include "util/OvexError.h"
 
 namespace {
 

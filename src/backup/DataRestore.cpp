@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "backup/BackupArchive.h"
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 
 namespace {

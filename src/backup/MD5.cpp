@@ -3,8 +3,8 @@
 
 #include <vector>
 
+#include "base/OvexError.h"
 #include "platform/Digest.h"
-#include "util/OvexError.h"
 
 namespace TMD5 {
 namespace {

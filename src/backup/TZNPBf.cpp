@@ -1,22 +1,22 @@
 // The data backup: stop the server, archive its data directory, and leave
 // the backup archive in the working directory and in the configured folder.
 #include "backup/TZNPBf.h"
+#include "base/ClientLayout.h"
 
 #include <cstdio>
 
 #include "backup/BackupArchive.h"
 #include "backup/BackupManifest.h"
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "dbclient/TDbUtils.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
 
-const char kServerName[] = "ovexsqld.exe";
 const int kServerExitWaitMs = 3000;
 const int kServerGoneLimitMs = 60000;
 
@@ -36,13 +36,13 @@ std::string readOrEmpty(std::string (*read)()) {
 
 // Ends the server and waits until none of its processes is left, so that
 // every data file is closed before it is read.
-void stopServer() {
+void stopServer(Progress& progress) {
   try {
-    TUpdateUtils::killProcess(kServerName);
+    TUpdateUtils::killProcess(clientlayout::kServerName, progress);
     platform::sleepMs(kServerExitWaitMs);
   } catch (...) {
   }
-  for (int waited = 0; TUpdateUtils::findProcess(kServerName) != -1; waited += 100) {
+  for (int waited = 0; TUpdateUtils::findProcess(clientlayout::kServerName, progress) != -1; waited += 100) {
     if (waited >= kServerGoneLimitMs) throw OvexError("The database server did not stop; its data files are still in use");
     platform::sleepMs(100);
   }
@@ -84,7 +84,7 @@ std::string bf(const std::string& currentPath, const std::string& dbPath, Progre
   const std::string version = readOrEmpty(getDbVersion);
   const std::string folder = readOrEmpty(getBackupPath);
 
-  stopServer();
+  stopServer(progress);
   zipDataDirectory(dbPath, dataZip, progress);
 
   if (fileExists(manifest)) deleteFile(manifest);
@@ -100,7 +100,7 @@ std::string bf(const std::string& currentPath, const std::string& dbPath, Progre
   if (usableBackupFolder(folder))
     writeBackupArchive(staging, folder + "/" + name, localArchive);
   else
-    screen::note(folder.empty() ? "No backup folder is configured; the backup is kept in 数据备份 only"
+    progress.note(folder.empty() ? "No backup folder is configured; the backup is kept in 数据备份 only"
                                 : "The configured backup folder \"" + folder +
                                       "\" is not an absolute path without \"..\"; the backup is kept in 数据备份 only");
   return localArchive;

@@ -2,9 +2,9 @@
 
 #include <mysql.h>
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/CodePages.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
 
 namespace {
 

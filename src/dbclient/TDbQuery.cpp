@@ -2,9 +2,9 @@
 
 #include <mysql.h>
 
+#include "base/OvexError.h"
 #include "dbclient/TDbConnection.h"
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "platform/CodePages.h"
 
 namespace {
 

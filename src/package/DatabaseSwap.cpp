@@ -1,8 +1,9 @@
 #include "package/DatabaseSwap.h"
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 
 namespace dbswap {
 namespace {

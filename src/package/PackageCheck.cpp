@@ -2,9 +2,9 @@
 
 #include <set>
 
+#include "base/OvexError.h"
 #include "package/EntryPaths.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/PathValidation.h"
 #include "util/Paths.h"
 #include "util/zip/ArchiveTest.h"

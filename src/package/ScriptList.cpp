@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
 
 namespace scriptlist {
 namespace {

@@ -1,32 +1,11 @@
 // Applying one manifest entry: the dispatch by updateStyle and the
 // common-file update (unpack, back the target up, copy over it).
+#include "package/TupdateOp.h"
+
 #include "package/EntryPaths.h"
-#include "package/TZNPOp.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
 #include "util/DirectoryOps.h"
 #include "util/TUpdateUtils.h"
-#include "util/TextCodec.h"
-
-namespace entrypaths {
-
-std::string scratchFolder() { return platform::currentDirectory() + "\\tmp\\"; }
-
-std::string stem(const std::string& fileName) {
-  std::u16string units = utf8ToUtf16(fileName);
-  if (units.size() <= 4) return {};
-  units.resize(units.size() - 4);
-  return utf16ToUtf8(units);
-}
-
-bool isUpdaterPackage(const std::string& fileName) { return fileName.compare(0, 16, "ovex-znp-updater") == 0; }
-
-std::string targetFolder(const TUpdateFile& uf, const std::string& ovexZNPDir) {
-  if (isUpdaterPackage(uf.fileName)) return ovexZNPDir + "\\updater\\lib";
-  return ovexZNPDir + uf.setUpPath;
-}
-
-}  // namespace entrypaths
 
 namespace TupdateOp {
 

@@ -2,9 +2,9 @@
 // the manifest on top of the platform's XML document object.
 #include "package/UpdateXML.h"
 
+#include "base/OvexError.h"
+#include "base/TextCodec.h"
 #include "platform/XmlDom.h"
-#include "util/OvexError.h"
-#include "util/TextCodec.h"
 
 using platform::XmlDocument;
 using platform::XmlNode;

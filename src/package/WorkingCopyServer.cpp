@@ -6,45 +6,45 @@
 #include <optional>
 #include <vector>
 
-#include "backup/TZNPBf.h"
+#include "base/ClientLayout.h"
+#include "base/OvexError.h"
+#include "base/TextCodec.h"
 #include "dbclient/TDbConnection.h"
 #include "dbclient/TDbQuery.h"
-#include "platform/Platform.h"
+#include "dbclient/TDbUtils.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
-#include "util/TextCodec.h"
 #include "util/TUpdateUtils.h"
 
 namespace workingcopyserver {
 namespace {
 
-const char kServerName[] = "ovexsqld.exe";
 constexpr int kServerStartWaitMs = 3000;
 // A server on a copy of a killed server's files may run crash recovery
 // before it listens; a server that was ended may take a moment to go.
 constexpr int kServerBoundMs = 60000;
 constexpr int kPollMs = 200;
 
-// Polls until the condition holds or the bound has passed; window messages
-// are handled between the polls.
-bool waitUntil(const std::function<bool()>& condition, int boundMs) {
+// Polls until the condition holds or the bound has passed; progress idles
+// between the polls.
+bool waitUntil(const std::function<bool()>& condition, int boundMs, Progress& progress) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
   for (;;) {
     if (condition()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    screen::processMessages();
+    progress.idle();
     platform::sleepMs(kPollMs);
   }
 }
 
-bool serverGone() { return TUpdateUtils::findProcess(kServerName) < 0; }
-
 // Ends every server of that name and waits until none is left.
-bool endServers() {
-  TUpdateUtils::killProcess(kServerName);
-  return waitUntil(serverGone, kServerBoundMs);
+bool endServers(Progress& progress) {
+  TUpdateUtils::killProcess(clientlayout::kServerName, progress);
+  const auto serverGone = [&progress] { return TUpdateUtils::findProcess(clientlayout::kServerName, progress) < 0; };
+  return waitUntil(serverGone, kServerBoundMs, progress);
 }
 
 std::string fromHex(const std::string& hex) {
@@ -101,30 +101,32 @@ bool namesFolder(const std::string& reported, const std::string& folder) {
   return sameLastNames(reported, paths::absolutePath(folder), 2);
 }
 
-void requireServing(const std::string& dataDirectory) {
+void requireServing(const std::string& dataDirectory, Progress& progress) {
   std::optional<std::string> reported;
-  if (!waitUntil([&reported] { return (reported = answeringDataDirectory()).has_value(); }, kServerBoundMs)) return;
+  if (!waitUntil([&reported] { return (reported = answeringDataDirectory()).has_value(); }, kServerBoundMs, progress))
+    return;
   if (!namesFolder(*reported, dataDirectory))
     throw OvexError("The database server at 127.0.0.1:53306 serves \"" + *reported + "\", not the working copy \"" +
                     dataDirectory + "\"; no script was run");
 }
 
-void runWithServer(const std::string& workingCopy, bool wantReady, const std::function<void()>& work) {
-  TUpdateUtils::startExeProcess(workingCopy + "/bin/ovexsqld.exe");
+void runWithServer(const std::string& workingCopy, bool wantReady, const std::function<void()>& work,
+                   Progress& progress) {
+  TUpdateUtils::startExeProcess(workingCopy + clientlayout::kCopiedServerProgram, progress);
   try {
     platform::sleepMs(kServerStartWaitMs);
-    if (wantReady) requireServing(workingCopy + "/data");
+    if (wantReady) requireServing(workingCopy + "/data", progress);
     work();
   } catch (...) {
     // Left running it would go on serving the working copy to a client
     // started again, and what is entered then would be lost.
     try {
-      endServers();
+      endServers(progress);
     } catch (...) {
     }
     throw;
   }
-  if (!endServers())
+  if (!endServers(progress))
     throw OvexError("The database server of the working copy did not end; the database folder was not replaced");
 }
 

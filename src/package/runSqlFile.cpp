@@ -2,12 +2,11 @@
 // and every statement's fate is its own.
 #include <exception>
 
-#include "backup/TZNPBf.h"
 #include "dbclient/TDbConnection.h"
+#include "dbclient/TDbUtils.h"
 #include "package/SqlLines.h"
-#include "package/TZNPOp.h"
+#include "package/runSqlFile.h"
 #include "util/DirectoryOps.h"
-#include "util/Screen.h"
 
 namespace {
 
@@ -35,14 +34,14 @@ void execCounting(TDbConnection& connection, const SqlStatement& statement, Scri
 
 }  // namespace
 
-ScriptOutcome runSqlFile(const std::string& path) {
+ScriptOutcome runSqlFile(const std::string& path, Progress& progress) {
   const std::vector<std::string> lines = readTextLines(path);
   auto connection = TDbUtils::getOvexZnpConnection();
   connection->Connect();
   SqlLineSplitter splitter;
   ScriptOutcome outcome;
   for (const auto& line : lines) {
-    screen::processMessages();
+    progress.idle();
     if (const auto statement = splitter.feed(line)) execCounting(*connection, *statement, outcome);
   }
   // A last statement without its ";" is never run.

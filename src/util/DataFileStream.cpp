@@ -1,6 +1,6 @@
 #include "util/DataFileStream.h"
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;

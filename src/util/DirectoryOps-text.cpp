@@ -1,7 +1,8 @@
 // readTextLines: a whole ANSI (CP936) text file as its lines.
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/PathValidation.h"
 #include "util/Paths.h"
 

@@ -4,9 +4,10 @@
 
 #include <cstdio>
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
+#include "platform/SystemPaths.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
 #include "util/PathValidation.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
@@ -165,7 +166,7 @@ void copyDirectoryTree(const std::string& source, const std::string& destination
     throw OvexError("The source directory is the same as the destination directory");
   createDirectoryPath(to);
   CopyTally tally;
-  if (&progress == &noProgress()) {
+  if (!progress.showsAmounts()) {
     copyTree(withoutPrefix(from), withoutPrefix(to), to, tally);
     return;
   }

@@ -1,9 +1,9 @@
 #include "util/PathValidation.h"
 
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "base/TextCodec.h"
+#include "platform/SystemPaths.h"
 #include "util/Paths.h"
-#include "util/TextCodec.h"
 
 namespace pathcheck {
 namespace {

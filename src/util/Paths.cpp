@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/SystemPaths.h"
 
 namespace paths {
 namespace {

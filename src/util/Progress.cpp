@@ -9,6 +9,7 @@ class NoProgress : public Progress {
   void begin(const std::string&, std::uint64_t, Unit) override {}
   void advance(std::uint64_t, const std::string&) override {}
   void end() override {}
+  bool showsAmounts() const override { return false; }
 };
 
 }  // namespace

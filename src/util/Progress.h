@@ -1,7 +1,9 @@
 #pragma once
-// How far long work has come. The commands hand one down to the work they
-// start; the headless front end shows it on standard error, elsewhere it
-// goes nowhere. Calls come from the thread that started the work.
+// How long work talks to the operator: how far it has come, a remark, a
+// message that must be seen, and room for the window to stay responsive.
+// The commands hand one down to the work they start (util, backup and
+// package never reach the screen themselves); the headless front end shows
+// the steps on standard error. Calls come from the thread that started the work.
 #include <cstdint>
 #include <string>
 
@@ -16,9 +18,19 @@ class Progress {
   virtual void advance(std::uint64_t done, const std::string& item = "") = 0;
   // The step is over (done or not).
   virtual void end() = 0;
+  // False when begin and advance go nowhere, so that the work need not
+  // measure itself first.
+  virtual bool showsAmounts() const { return true; }
+
+  // The work waits or has done a piece: the window handles its waiting messages.
+  virtual void idle() {}
+  // A remark beside the steps (the window has no place for one).
+  virtual void note(const std::string& /*text*/) {}
+  // A message the operator must see: the window shows it in a box.
+  virtual void tell(const std::string& /*text*/) {}
 };
 
-// Progress that goes nowhere.
+// Progress that goes nowhere: no steps, remarks or messages.
 Progress& noProgress();
 
 // A size as progress lines and reports show it: "12.3 MB".

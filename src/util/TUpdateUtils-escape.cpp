@@ -1,9 +1,9 @@
 // "\u" escaping of the common CJK ideographs, one UTF-16 code unit at a time.
 #include <cstdio>
 
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "base/TextCodec.h"
 #include "util/TUpdateUtils.h"
-#include "util/TextCodec.h"
 
 namespace TUpdateUtils {
 

@@ -2,39 +2,38 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "util/AsciiCase.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace TUpdateUtils {
 
-std::int32_t findProcess(const std::string& exeName) {
+std::int32_t findProcess(const std::string& exeName, Progress& progress) {
   const std::string wanted = foldAscii(exeName);
   for (const auto& entry : platform::listProcesses()) {
-    screen::processMessages();
+    progress.idle();
     if (foldAscii(entry.name) == wanted) return static_cast<std::int32_t>(entry.pid);
   }
   return -1;
 }
 
-void killProcess(const std::string& AFileName) {
+void killProcess(const std::string& AFileName, Progress& progress) {
   const std::string wanted = foldAscii(AFileName);
   for (const auto& entry : platform::listProcesses()) {
-    screen::processMessages();
+    progress.idle();
     const std::string name = foldAscii(entry.name);
     if (foldAscii(paths::fileNamePart(entry.name)) == wanted || name == wanted)
       platform::terminateProcess(entry.pid);
   }
 }
 
-bool startExeProcess(const std::string& exePath) {
+bool startExeProcess(const std::string& exePath, Progress& progress) {
   try {
     if (!platform::shellOpen(exePath)) throw std::runtime_error("start request failed");
     return true;
   } catch (...) {
-    screen::showMessage("启动进程[ " + exePath + " ]失败");
+    progress.tell("启动进程[ " + exePath + " ]失败");
     return false;
   }
 }

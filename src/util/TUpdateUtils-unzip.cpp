@@ -5,8 +5,8 @@
 #include <thread>
 #include <unordered_set>
 
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
 #include "util/TUpdateUtils.h"
@@ -42,7 +42,7 @@ using KnownFolders = std::unordered_set<std::string>;
 
 void ensureFolder(const std::string& path, KnownFolders& known) {
   if (known.count(path)) return;
-  if (!folderExists(path) && !platform::createFolder(path) && !folderExists(path)) throw EntryFailure{};
+  if (!folderExists(path) && !platform::createDirectory(path) && !folderExists(path)) throw EntryFailure{};
   known.insert(path);
 }
 
@@ -130,7 +130,7 @@ void unpackFile(std::FILE* archive, const zipio::CentralEntry& e, const std::str
   bool ok = inflateInto(archive, e, out.get(), large.forEntry(e), tally);
   ok = std::fclose(out.release()) == 0 && ok;
   if (!ok) {
-    platform::removeFileEntry(target);
+    platform::deleteFileEntry(target);
     throw EntryFailure{};
   }
 }
@@ -166,7 +166,7 @@ bool unzip(const std::string& zipFile, const std::string& destDir) { return unzi
 
 bool unzip(const std::string& zipFile, const std::string& destDir, Progress& progress, const std::string& step) {
   try {
-    if (!folderExists(destDir)) platform::createFolder(destDir);
+    if (!folderExists(destDir)) platform::createDirectory(destDir);
     FilePtr archive(platform::openDataFile(zipFile, "rb"));
     if (!archive) return false;
     const std::vector<zipio::CentralEntry> entries = zipio::readCentralDirectory(archive.get());

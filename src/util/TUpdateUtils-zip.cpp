@@ -1,13 +1,15 @@
 // TUpdateUtils::zip: packs a folder tree into a Zip archive, or brings an
 // existing archive up to date through a temporary file.
 #include <atomic>
+#include <functional>
 #include <memory>
 
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/SystemPaths.h"
 #include "util/Paths.h"
 #include "util/Progress.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveBuilder.h"
 #include "util/zip/FileTree.h"
@@ -38,7 +40,7 @@ bool copyFile(const std::string& from, const std::string& to) {
     if (n < buffer.size()) break;
   }
   ok = std::fclose(out) == 0 && ok;
-  if (!ok) platform::removeFileEntry(to);
+  if (!ok) platform::deleteFileEntry(to);
   return ok;
 }
 
@@ -51,9 +53,9 @@ void replaceArchive(const std::string& temp, const std::string& dest) {
   if (platform::renameEntry(temp, dest)) return;
   const std::string sibling = temporaryArchivePath(paths::parentDirectory(dest));
   const bool copied = copyFile(temp, sibling);
-  platform::removeFileEntry(temp);
-  if (!copied || !platform::removeFileEntry(dest) || !platform::renameEntry(sibling, dest)) {
-    platform::removeFileEntry(sibling);
+  platform::deleteFileEntry(temp);
+  if (!copied || platform::deleteFileEntry(dest) != platform::DeleteResult::kDeleted || !platform::renameEntry(sibling, dest)) {
+    platform::deleteFileEntry(sibling);
     throw OvexError("无法替换压缩包 " + dest);
   }
 }
@@ -70,7 +72,7 @@ std::uint64_t totalSize(const std::vector<zipio::FoundFile>& files) {
 }
 
 void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>& files,
-                   const zipio::BytesRead& read) {
+                   const zipio::BytesRead& read, const std::function<void()>& idle) {
   std::unique_ptr<std::FILE, FileCloser> file(platform::openDataFile(dest, "rb"));
   if (!file) throw OvexError("无法读取压缩包 " + dest);
   zipio::OldArchive old;
@@ -81,12 +83,12 @@ void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>&
     throw OvexError(dest + "：" + e.what());
   }
   const std::string temp = temporaryArchivePath(platform::temporaryDirectory());
-  zipio::buildArchive(temp, files, &old, read);
+  zipio::buildArchive(temp, files, &old, read, idle);
   file.reset();
   try {
     replaceArchive(temp, dest);
   } catch (...) {
-    platform::removeFileEntry(temp);
+    platform::deleteFileEntry(temp);
     throw;
   }
 }
@@ -96,16 +98,17 @@ void updateArchive(const std::string& dest, const std::vector<zipio::FoundFile>&
 bool zip(const std::string& src, const std::string& dest) { return zip(src, dest, noProgress(), ""); }
 
 bool zip(const std::string& src, const std::string& dest, Progress& progress, const std::string& step) {
-  const std::vector<zipio::FoundFile> files = zipio::collectFiles(src, dest, [] { screen::processMessages(); });
+  const std::function<void()> idle = [&progress] { progress.idle(); };
+  const std::vector<zipio::FoundFile> files = zipio::collectFiles(src, dest, idle);
   const auto attrs = platform::fileAttributes(dest);
   if (attrs && (*attrs & platform::kAttrDirectory)) throw OvexError("无法创建文件 " + dest);
-  const std::uint64_t total = &progress == &noProgress() ? 0 : totalSize(files);
+  const std::uint64_t total = progress.showsAmounts() ? totalSize(files) : 0;
   ProgressStep shown(progress, step, total, Progress::Unit::kBytes);
   const zipio::BytesRead read = [&](std::uint64_t done) { shown.advance(done); };
   if (attrs)
-    updateArchive(dest, files, read);
+    updateArchive(dest, files, read, idle);
   else
-    zipio::buildArchive(dest, files, nullptr, read);
+    zipio::buildArchive(dest, files, nullptr, read, idle);
   return true;
 }
 

@@ -4,18 +4,20 @@
 #include <cstdint>
 #include <string>
 
-class Progress;
+#include "util/Progress.h"
 
 namespace TUpdateUtils {
 
 // ---- process control (TUpdateUtils-process.cpp) ----
+// progress idles between the processes looked at, and is told when a
+// program could not be started.
 // Identifier of the first running process with that executable name
 // (ASCII letters compared without case), or -1.
-std::int32_t findProcess(const std::string& exeName);
+std::int32_t findProcess(const std::string& exeName, Progress& progress = noProgress());
 // Ends every running process of that name; returns at once.
-void killProcess(const std::string& AFileName);
+void killProcess(const std::string& AFileName, Progress& progress = noProgress());
 // Starts a program detached; true when the request was made.
-bool startExeProcess(const std::string& exePath);
+bool startExeProcess(const std::string& exePath, Progress& progress = noProgress());
 // Executable path of a process; empty when it cannot be read.
 std::string GetProcessPath(std::int32_t PID);
 

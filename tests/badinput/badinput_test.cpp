@@ -19,12 +19,12 @@
 
 #include "TestSupport.h"
 #include "backup/MD5.h"
+#include "base/OvexError.h"
 #include "package/PackageCheck.h"
 #include "package/SqlLines.h"
 #include "package/UpdateXML.h"
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 namespace fs = std::filesystem;

@@ -3,10 +3,10 @@
 
 #include "MariaDbServer.h"
 #include "TestSupport.h"
-#include "backup/TZNPBf.h"
+#include "base/OvexError.h"
 #include "dbclient/TDbConnection.h"
 #include "dbclient/TDbQuery.h"
-#include "util/OvexError.h"
+#include "dbclient/TDbUtils.h"
 
 using namespace testsupport;
 

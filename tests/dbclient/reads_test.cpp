@@ -7,8 +7,8 @@
 
 #include "MariaDbServer.h"
 #include "TestSupport.h"
-#include "backup/TZNPBf.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "dbclient/TDbUtils.h"
 
 using namespace testsupport;
 

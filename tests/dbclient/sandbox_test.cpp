@@ -6,8 +6,8 @@
 #include "MariaDbServer.h"
 #include "Sandbox.h"
 #include "TestSupport.h"
-#include "backup/TZNPBf.h"
-#include "platform/Platform.h"
+#include "dbclient/TDbUtils.h"
+#include "platform/Processes.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;

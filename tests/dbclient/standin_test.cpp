@@ -6,8 +6,8 @@
 #include "MariaDbServer.h"
 #include "Sandbox.h"
 #include "TestSupport.h"
-#include "backup/TZNPBf.h"
 #include "dbclient/TDbConnection.h"
+#include "dbclient/TDbUtils.h"
 #include "util/TUpdateUtils.h"
 
 using namespace testsupport;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 TEST(CodePage, ChineseRoundTripsThroughGbk) {
   const std::string text = "数据备份";

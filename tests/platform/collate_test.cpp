@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 namespace {
 std::vector<std::string> sorted(std::vector<std::string> names) {

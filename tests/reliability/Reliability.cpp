@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "TestSupport.h"
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "util/TUpdateUtils.h"
 
 namespace fs = std::filesystem;

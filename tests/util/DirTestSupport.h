@@ -8,7 +8,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 
 namespace dirtest {
 

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "DirTestSupport.h"
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Files.h"
+#include "platform/SystemPaths.h"
+#include "platform/win32/wide-win32.h"
 #include "util/DirectoryOps.h"
 #include "util/TUpdateUtils.h"
 

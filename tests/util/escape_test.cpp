@@ -1,7 +1,7 @@
 // Str_Gb2UniCode and Unicode_str.
 #include <gtest/gtest.h>
 
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 using TUpdateUtils::Str_Gb2UniCode;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mian.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "util/Paths.h"
 
 namespace {

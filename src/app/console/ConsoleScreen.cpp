@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 
 ConsoleScreen::ConsoleScreen() : progress_(stderr, platform::standardErrorIsTerminal()) {}
 

@@ -4,8 +4,8 @@
 // standard error.
 #include <string>
 
+#include "app/Screen.h"
 #include "app/console/ConsoleProgress.h"
-#include "util/Screen.h"
 
 class ConsoleScreen : public Screen {
  public:

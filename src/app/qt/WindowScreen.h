@@ -3,7 +3,7 @@
 // loop, and Form1's label and timer.
 #include <string>
 
-#include "util/Screen.h"
+#include "app/Screen.h"
 
 class Form1;
 

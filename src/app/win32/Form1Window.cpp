@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/mian.h"
-#include "platform/win32/Wide.h"
+#include "platform/win32/wide-win32.h"
 
 namespace win32form {
 namespace {

@@ -1,7 +1,7 @@
 #include "app/win32/Win32Screen.h"
 
 #include "app/win32/Form1Window.h"
-#include "platform/win32/Wide.h"
+#include "platform/win32/wide-win32.h"
 
 Win32Screen::Win32Screen(HWND form, std::string title) : form_(form), title_(platform::toWide(title)) {}
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "util/Screen.h"
+#include "app/Screen.h"
 
 class Win32Screen : public Screen {
  public:

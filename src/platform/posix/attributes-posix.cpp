@@ -3,7 +3,8 @@
 // and devices are marked as devices.
 #include <sys/stat.h>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/SystemPaths.h"
 
 namespace platform {
 namespace {

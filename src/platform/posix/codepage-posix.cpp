@@ -3,8 +3,8 @@
 #include <errno.h>
 #include <iconv.h>
 
-#include "platform/Platform.h"
-#include "util/TextCodec.h"
+#include "base/TextCodec.h"
+#include "platform/CodePages.h"
 
 namespace platform {
 namespace {

@@ -1,8 +1,8 @@
 // The word sort of the zh_CN locale, ignoring case, as the script order
 // needs it: punctuation before digits before letters, characters compared
 // one by one; hyphen and apostrophe count only when all else is equal.
-#include "platform/Platform.h"
-#include "util/TextCodec.h"
+#include "base/TextCodec.h"
+#include "platform/CodePages.h"
 
 namespace platform {
 namespace {

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 
 namespace platform {
 

@@ -1,47 +1,15 @@
-// Files and folders for the archive code on POSIX.
-#include <dirent.h>
+// Last-write times, renames and the data files of the archive code on POSIX.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/SystemPaths.h"
 
 namespace platform {
-namespace {
-
-FolderItem::Kind kindOf(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return FolderItem::kOther;
-  if (S_ISDIR(st.st_mode)) return FolderItem::kFolder;
-  if (S_ISLNK(st.st_mode) && stat(path.c_str(), &st) != 0) return FolderItem::kOther;
-  return S_ISREG(st.st_mode) ? FolderItem::kFile : FolderItem::kOther;
-}
-
-}  // namespace
-
-std::optional<std::vector<FolderItem>> listFolder(const std::string& path) {
-  const std::string p = systemPath(path);
-  DIR* dir = opendir(p.c_str());
-  if (!dir) return std::nullopt;
-  std::vector<FolderItem> items;
-  while (const dirent* e = readdir(dir)) {
-    const std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    // The listing usually knows the kind already; ask only when it does not.
-    const FolderItem::Kind kind = e->d_type == DT_REG   ? FolderItem::kFile
-                                  : e->d_type == DT_DIR ? FolderItem::kFolder
-                                                        : kindOf(p + "/" + name);
-    items.push_back({name, kind});
-  }
-  closedir(dir);
-  std::sort(items.begin(), items.end(),
-            [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
-  return items;
-}
 
 std::optional<std::time_t> lastWriteTime(const std::string& path) {
   struct stat st;
@@ -56,14 +24,6 @@ bool setLastWriteTime(const std::string& path, std::time_t t) {
   times[1].tv_sec = t;
   times[1].tv_nsec = 0;
   return utimensat(AT_FDCWD, systemPath(path).c_str(), times, 0) == 0;
-}
-
-bool createFolder(const std::string& path) {
-  return mkdir(systemPath(path).c_str(), 0777) == 0;
-}
-
-bool removeFileEntry(const std::string& path) {
-  return unlink(systemPath(path).c_str()) == 0;
 }
 
 bool renameEntry(const std::string& from, const std::string& to) {

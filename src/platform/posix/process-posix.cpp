@@ -11,7 +11,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/SystemPaths.h"
 
 namespace platform {
 namespace {

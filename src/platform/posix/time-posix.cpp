@@ -1,7 +1,7 @@
 // Local time on POSIX.
 #include <time.h>
 
-#include "platform/Platform.h"
+#include "platform/Time.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "util/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace platform::xmldom {
 namespace {

@@ -1,8 +1,8 @@
 // File attributes on Windows, as the file system keeps them.
 #include <windows.h>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Files.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 

@@ -2,8 +2,8 @@
 // becomes the page's default character "?".
 #include <windows.h>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/CodePages.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 namespace {

@@ -1,8 +1,8 @@
 // Case-insensitive word sort in the user's locale.
 #include <windows.h>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/CodePages.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 // the system hands on as abandoned when its owner ends without releasing it.
 #include <windows.h>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 
 namespace platform {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "platform/Platform.h"
+#include "platform/Processes.h"
 
 namespace platform {
 

@@ -3,8 +3,8 @@
 
 #include <bcrypt.h>
 
+#include "base/OvexError.h"
 #include "platform/Digest.h"
-#include "util/OvexError.h"
 
 namespace platform {
 namespace {

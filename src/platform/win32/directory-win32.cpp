@@ -1,8 +1,8 @@
 // Directory services on Windows, through the wide file APIs.
 #include <windows.h>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Files.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 // Whole-file reads and writes on Windows, with the system's reasons for failures.
 #include <windows.h>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Files.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 namespace {

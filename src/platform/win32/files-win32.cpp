@@ -1,4 +1,4 @@
-// Files and folders for the archive code on Windows.
+// Last-write times, renames and the data files of the archive code on Windows.
 #include <windows.h>
 
 #include <io.h>
@@ -7,9 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/FileReplace.h"
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Files.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 namespace {
@@ -32,20 +31,6 @@ FILETIME toFileTime(std::time_t t) {
 
 }  // namespace
 
-std::optional<std::vector<FolderItem>> listFolder(const std::string& path) {
-  std::vector<DirEntry> entries;
-  if (!listDirectory(path, &entries)) return std::nullopt;
-  std::vector<FolderItem> items;
-  for (const DirEntry& e : entries) {
-    const bool folderLink = e.isLink && (fileAttributes(path + "\\" + e.name).value_or(0) & kAttrDirectory);
-    const FolderItem::Kind kind =
-        e.isDirectory ? FolderItem::kFolder : folderLink ? FolderItem::kOther : FolderItem::kFile;
-    items.push_back({e.name, kind});
-  }
-  std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
-  return items;
-}
-
 std::optional<std::time_t> lastWriteTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
@@ -62,10 +47,6 @@ bool setLastWriteTime(const std::string& path, std::time_t t) {
   CloseHandle(h);
   return ok != 0;
 }
-
-bool createFolder(const std::string& path) { return createDirectory(path); }
-
-bool removeFileEntry(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
 bool renameEntry(const std::string& from, const std::string& to) {
   return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), 0) != 0;
@@ -91,17 +72,6 @@ std::optional<DataFileInfo> dataFileInfo(std::FILE* file) {
   if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return std::nullopt;
   const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   return DataFileInfo{size, toTimeT(info.ftLastWriteTime)};
-}
-
-bool renameReplacing(const std::string& from, const std::string& to) {
-  return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-bool copyFileBytes(const std::string& from, const std::string& to) {
-  const std::wstring target = widePath(to);
-  if (CopyFileW(widePath(from).c_str(), target.c_str(), FALSE)) return true;
-  DeleteFileW(target.c_str());
-  return false;
 }
 
 }  // namespace platform

@@ -3,8 +3,8 @@
 
 #include <cctype>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/SystemPaths.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 namespace {

@@ -7,8 +7,8 @@
 #include <tlhelp32.h>
 // clang-format on
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Processes.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 namespace {

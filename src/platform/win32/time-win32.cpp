@@ -3,8 +3,8 @@
 
 #include <time.h>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Time.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 // UTF-8 <-> UTF-16 conversions for the wide Win32 calls.
 #include <windows.h>
 
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/SystemPaths.h"
+#include "platform/win32/wide-win32.h"
 
 namespace platform {
 

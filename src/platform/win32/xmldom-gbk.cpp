@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "platform/win32/Wide.h"
+#include "platform/win32/wide-win32.h"
 #include "platform/win32/xmldom-checks.h"
 
 namespace platform::xmldom {

@@ -5,10 +5,9 @@
 #include <optional>
 #include <unordered_map>
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
 #include "util/AsciiCase.h"
-#include "util/OvexError.h"
-#include "util/Screen.h"
 #include "util/zip/DeflatePipeline.h"
 #include "util/zip/NameCoding.h"
 #include "util/zip/ZipWriter.h"
@@ -60,9 +59,9 @@ std::vector<Step> plan(const std::vector<FoundFile>& files, const OldArchive* ol
 class Builder {
  public:
   Builder(OutputFile& out, const std::vector<FoundFile>& files, const OldArchive* old, unsigned workers,
-          const BytesRead& read)
+          const BytesRead& read, const std::function<void()>& idle)
       : writer_(out), out_(out), files_(files), old_(old), read_(read), steps_(plan(files, old)),
-        pipeline_(pathsOf(steps_, files), workers, [] { screen::processMessages(); }) {}
+        pipeline_(pathsOf(steps_, files), workers, idle) {}
 
   void run() {
     std::size_t job = 0;
@@ -121,16 +120,17 @@ class Builder {
 }  // namespace
 
 void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
-                  const BytesRead& read) {
-  buildArchive(path, files, old, DeflatePipeline::defaultWorkers(), read);
+                  const BytesRead& read, const std::function<void()>& idle) {
+  buildArchive(path, files, old, DeflatePipeline::defaultWorkers(), read, idle);
 }
 
 void buildArchive(const std::string& path, const std::vector<FoundFile>& files, const OldArchive* old,
-                  unsigned workers, const BytesRead& read) {
+                  unsigned workers, const BytesRead& read, const std::function<void()>& idle) {
+  const std::function<void()> pump = idle ? idle : [] {};
   OutputFile out(path);
   try {
-    out.onBlockWritten([] { screen::processMessages(); });
-    Builder builder(out, files, old, workers, read);
+    out.onBlockWritten(pump);
+    Builder builder(out, files, old, workers, read, pump);
     builder.run();
     out.close();
   } catch (const std::exception& e) {
@@ -138,7 +138,7 @@ void buildArchive(const std::string& path, const std::vector<FoundFile>& files, 
       out.close();
     } catch (const OvexError&) {
     }
-    platform::removeFileEntry(path);
+    platform::deleteFileEntry(path);
     if (dynamic_cast<const OvexError*>(&e)) throw;
     throw OvexError(std::string("写入压缩包失败：") + e.what());
   }

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
 #include "util/zip/CentralDirectory.h"
 #include "util/zip/NameCoding.h"
 

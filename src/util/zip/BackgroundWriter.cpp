@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 
 namespace zipio {
 namespace {

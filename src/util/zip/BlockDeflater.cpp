@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 
 namespace zipio {
 

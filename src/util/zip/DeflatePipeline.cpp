@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 #include "util/zip/BlockDeflater.h"
 
 namespace zipio {

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace zipio {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Platform.h"
+#include "platform/Time.h"
 
 namespace ziptime {
 

@@ -1,6 +1,9 @@
 #include "util/zip/FileTree.h"
 
-#include "platform/Platform.h"
+#include <algorithm>
+
+#include "platform/Files.h"
+#include "platform/SystemPaths.h"
 #include "util/AsciiCase.h"
 #include "util/Paths.h"
 #include "util/zip/NameCoding.h"
@@ -14,15 +17,18 @@ struct Walk {
   std::vector<FoundFile> files;
 
   void folder(const std::string& path, const std::string& prefix) {
-    const auto items = platform::listFolder(path);
-    if (!items) return;
-    for (const platform::FolderItem& item : *items) {
-      if (item.kind == platform::FolderItem::kOther) continue;
+    std::vector<platform::DirEntry> entries;
+    if (!platform::listDirectory(path, &entries)) return;
+    std::sort(entries.begin(), entries.end(),
+              [](const platform::DirEntry& a, const platform::DirEntry& b) { return a.name < b.name; });
+    for (const platform::DirEntry& item : entries) {
       const std::string full = path + "/" + item.name;
+      // What a link leads to counts: a file is taken, a folder is not walked.
       const auto attrs = platform::fileAttributes(full);
-      if (!attrs || (*attrs & (platform::kAttrHidden | platform::kAttrSystem))) continue;
+      if (!attrs || (*attrs & (platform::kAttrHidden | platform::kAttrSystem | platform::kAttrDevice))) continue;
+      if (!item.isDirectory && (*attrs & platform::kAttrDirectory)) continue;
       const std::string name = prefix + item.name;
-      if (item.kind == platform::FolderItem::kFolder) {
+      if (item.isDirectory) {
         folder(full, name + "/");
       } else if (comparablePath(full) != exclude) {
         files.push_back({full, name, *attrs});

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 #include "util/zip/InflaterCodecs.h"
 #include "util/zip/ZipFormat.h"
 

@@ -2,9 +2,9 @@
 
 #include <zlib.h>
 
-#include "platform/Platform.h"
+#include "base/TextCodec.h"
+#include "platform/CodePages.h"
 #include "util/AsciiCase.h"
-#include "util/TextCodec.h"
 #include "util/zip/ZipFormat.h"
 
 namespace zipname {

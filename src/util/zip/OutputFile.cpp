@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
 
 namespace zipio {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
 #include "util/zip/ZipFormat.h"
 
 namespace zipio {

@@ -9,7 +9,7 @@
 
 #include "CommandRun.h"
 #include "MariaDbServer.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 #include "util/TUpdateUtils.h"
 
 namespace fs = std::filesystem;

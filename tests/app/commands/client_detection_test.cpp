@@ -3,8 +3,8 @@
 
 #include "RecordingScreen.h"
 #include "TestSupport.h"
+#include "app/Screen.h"
 #include "app/mian.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 using namespace testsupport;

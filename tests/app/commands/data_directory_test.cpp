@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mian.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "util/Paths.h"
 
 TEST(DataDirectory, TwoLevelsUpThenData) {

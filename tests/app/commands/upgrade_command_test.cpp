@@ -12,7 +12,7 @@
 #include <regex>
 
 #include "CommandRun.h"
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
 
 namespace fs = std::filesystem;
 using namespace commandtest;

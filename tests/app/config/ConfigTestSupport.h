@@ -6,7 +6,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 
 namespace configtest {
 

@@ -5,7 +5,7 @@
 
 #include "ConfigTestSupport.h"
 #include "app/PackageFolder.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 using namespace configtest;
 

@@ -3,7 +3,7 @@
 
 #include "ConfigTestSupport.h"
 #include "app/ClientConfig.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 using namespace configtest;
 

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/Screen.h"
 #include "app/console/ConsoleProgress.h"
 #include "app/console/ConsoleScreen.h"
 #include "app/mian.h"
-#include "util/OvexError.h"
-#include "util/Screen.h"
+#include "base/OvexError.h"
 
 using testsupport::runCommand;
 using testsupport::shellQuote;

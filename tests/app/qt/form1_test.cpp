@@ -16,7 +16,7 @@
 #include "app/mian.h"
 #include "app/qt/Form1Window.h"
 #include "app/qt/WindowScreen.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 
 namespace {
 

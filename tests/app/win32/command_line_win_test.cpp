@@ -9,8 +9,10 @@
 
 #include "app/mian.h"
 #include "app/win32/Form1Window.h"
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/SystemPaths.h"
+#include "platform/win32/wide-win32.h"
 
 namespace {
 

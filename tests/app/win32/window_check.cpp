@@ -12,7 +12,7 @@
 
 #include "app/mian.h"
 #include "app/win32/Form1Window.h"
-#include "platform/win32/Wide.h"
+#include "platform/win32/wide-win32.h"
 
 namespace {
 

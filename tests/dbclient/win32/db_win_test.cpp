@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
+#include "base/OvexError.h"
 #include "dbclient/TDbConnection.h"
 #include "dbclient/TDbQuery.h"
-#include "util/OvexError.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "base/OvexError.h"
 #include "package/UpdateXML.h"
 #include "platform/XmlDom.h"
-#include "util/OvexError.h"
 
 namespace manifest_test {
 

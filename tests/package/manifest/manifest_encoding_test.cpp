@@ -1,7 +1,7 @@
 // Manifests in the encodings the packages come in.
 #include "ManifestFixture.h"
-#include "platform/Platform.h"
-#include "util/TextCodec.h"
+#include "base/TextCodec.h"
+#include "platform/CodePages.h"
 
 namespace manifest_test {
 namespace {

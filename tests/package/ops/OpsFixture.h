@@ -8,7 +8,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "package/TZNPOp.h"
+#include "package/TupdateOp.h"
 #include "package/UpdateXML.h"
 
 namespace ops_test {

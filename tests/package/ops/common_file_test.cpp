@@ -1,6 +1,6 @@
 // Dispatch by updateStyle and the common-file update, on real archives.
 #include "OpsFixture.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 
 namespace ops_test {
 namespace {

@@ -6,8 +6,9 @@
 #include "MariaDbServer.h"
 #include "OpsFixture.h"
 #include "Sandbox.h"
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "platform/CodePages.h"
+#include "platform/Processes.h"
 #include "util/TUpdateUtils.h"
 
 namespace ops_test {

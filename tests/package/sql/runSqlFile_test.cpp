@@ -3,9 +3,9 @@
 
 #include "MariaDbServer.h"
 #include "TestSupport.h"
-#include "package/TZNPOp.h"
-#include "platform/Platform.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
+#include "package/runSqlFile.h"
+#include "platform/CodePages.h"
 
 using namespace testsupport;
 

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "platform/FileReplace.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/SystemPaths.h"
+#include "platform/Time.h"
 
 namespace wintest {
 namespace fs = std::filesystem;
@@ -38,7 +40,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 std::string installStandin(const std::string& path) {
   fs::create_directories(native(path).parent_path());
   const std::string standin = platform::executableDirectory() + "\\win_standin.exe";
-  if (!platform::copyFileBytes(standin, path)) throw std::runtime_error("cannot copy " + standin);
+  if (!platform::copyFileReplace(standin, path)) throw std::runtime_error("cannot copy " + standin);
   return path;
 }
 

@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include "WinTestSupport.h"
+#include "platform/CodePages.h"
 #include "platform/Digest.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/SystemPaths.h"
 #include "platform/XmlDom.h"
-#include "platform/win32/Wide.h"
+#include "platform/win32/wide-win32.h"
 
 using namespace wintest;
 

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/CodePages.h"
+#include "platform/Time.h"
 
 TEST(WinLocale, ScriptNamesInUserLocaleOrder) {
   std::vector<std::string> names = {"c.sql", "B.sql", "a-b.sql", "ab.sql", "a.sql",

@@ -3,7 +3,8 @@
 // its argument and holds the lock until it is ended (at most ten minutes).
 #include <windows.h>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "WinTestSupport.h"
-#include "platform/Platform.h"
-#include "platform/win32/Wide.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/SystemPaths.h"
+#include "platform/win32/wide-win32.h"
 #include "util/TUpdateUtils.h"
 
 using namespace wintest;

@@ -5,7 +5,8 @@
 #include <filesystem>
 
 #include "ZipTestSupport.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
+#include "platform/Time.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveTest.h"
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "ZipTestSupport.h"
-#include "util/Screen.h"
+#include "app/Screen.h"
 #include "util/zip/ArchiveBuilder.h"
 #include "util/zip/BlockDeflater.h"
 #include "util/zip/DeflatePipeline.h"
@@ -57,7 +57,7 @@ void makeTree(const std::string& src) {
 
 void zipWith(const std::string& src, const std::string& dest, unsigned workers,
              const zipio::OldArchive* old = nullptr) {
-  zipio::buildArchive(dest, zipio::collectFiles(src, dest, {}), old, workers);
+  zipio::buildArchive(dest, zipio::collectFiles(src, dest, {}), old, workers, {}, [] { screen::processMessages(); });
 }
 
 struct FileCloser {

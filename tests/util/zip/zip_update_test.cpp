@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "ZipTestSupport.h"
-#include "util/OvexError.h"
+#include "base/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 using namespace testsupport;

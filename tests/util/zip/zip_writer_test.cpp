@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "ZipTestSupport.h"
-#include "util/OvexError.h"
-#include "util/Screen.h"
+#include "app/Screen.h"
+#include "base/OvexError.h"
 #include "util/TUpdateUtils.h"
 
 using namespace testsupport;
@@ -170,7 +170,7 @@ TEST(ZipWriter, PendingMessagesPerFileFoundAndPerBlockWritten) {
   writeFile(t / "src/big.bin", randomBytes(5 << 20, 3));
   CountingScreen counter;
   screen::attach(&counter);
-  TUpdateUtils::zip(t / "src", t / "out.zip");
+  TUpdateUtils::zip(t / "src", t / "out.zip", screen::progress(), "zipping");
   screen::attach(nullptr);
   // 11 files found, and the incompressible 5 MiB go out in several blocks.
   EXPECT_GE(counter.processed, 11 + 4);

@@ -7,18 +7,19 @@
 #include "app/HeadlessCommands.h"
 #include "app/PackageFolder.h"
 #include "app/ScratchFolder.h"
+#include "app/Screen.h"
 #include "app/mian.h"
+#include "base/ClientLayout.h"
+#include "base/OvexError.h"
 #include "package/EntryPaths.h"
 #include "package/PackageCheck.h"
 #include "package/ScriptList.h"
 #include "package/SqlLines.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/ArchiveListing.h"
 
@@ -43,7 +44,7 @@ void printVersions(const std::string& clientDir, const TUpdateXML& manifest) {
   std::string from = "(the client is not running)";
   if (!clientDir.empty()) {
     try {
-      from = currentVersion(clientDir + "\\server\\conf\\service.ini");
+      from = currentVersion(clientDir + clientlayout::kServiceIni);
       if (from.empty()) from = "(service.ini names none)";
     } catch (const std::exception& e) {
       from = std::string("(service.ini cannot be read: ") + e.what() + ")";

@@ -1,5 +1,7 @@
 // The database update: scripts run against a working copy of the client's
 // db folder, served by the copy's own server, which then replaces db.
+#include "package/TupdateOp.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -7,16 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "base/OvexError.h"
 #include "package/DatabaseSwap.h"
 #include "package/EntryPaths.h"
 #include "package/ScriptList.h"
-#include "package/TZNPOp.h"
 #include "package/UpdateXML.h"
 #include "package/WorkingCopyServer.h"
-#include "platform/Platform.h"
+#include "package/runSqlFile.h"
+#include "platform/Files.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
@@ -78,8 +79,8 @@ void runScripts(const std::string& unpackFolder, const std::vector<std::string>&
   ProgressStep shown(progress, "running the scripts of " + entryName, scripts.size(), Progress::Unit::kItems);
   for (size_t i = 0; i < scripts.size(); ++i) {
     shown.advance(i, scripts[i]);
-    screen::note(outcomeLine(scripts[i], runSqlFile(unpackFolder + "\\" + scripts[i])));
-    screen::processMessages();
+    progress.note(outcomeLine(scripts[i], runSqlFile(unpackFolder + "\\" + scripts[i], progress)));
+    progress.idle();
   }
   shown.advance(scripts.size());
 }
@@ -109,7 +110,8 @@ void updateDbFile(const TUpdateFile& uf, const std::string& ovexZNPDir, Progress
   copyDirectoryTree(dbFolder, workingCopy, progress, "copying the database");
   checkWorkingCopy(dbFolder, workingCopy);
 
-  workingcopyserver::runWithServer(workingCopy, !scripts.empty(), [&] { runScripts(unpackFolder, scripts, progress, uf.fileName); });
+  workingcopyserver::runWithServer(workingCopy, !scripts.empty(),
+                                   [&] { runScripts(unpackFolder, scripts, progress, uf.fileName); }, progress);
   dbswap::replaceDatabaseFolder(dbFolder, workingCopy);
 }
 

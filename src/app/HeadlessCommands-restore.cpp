@@ -10,15 +10,20 @@
 
 #include "app/HeadlessCommands.h"
 #include "app/ScratchFolder.h"
+#include "app/Screen.h"
 #include "app/mian.h"
 #include "backup/BackupCheck.h"
 #include "backup/DataRestore.h"
 #include "backup/TZNPBf.h"
+#include "base/ClientLayout.h"
+#include "base/OvexError.h"
 #include "dbclient/TDbConnection.h"
-#include "platform/Platform.h"
+#include "dbclient/TDbUtils.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/SystemPaths.h"
+#include "platform/Time.h"
 #include "util/DirectoryOps.h"
-#include "util/OvexError.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 #include "util/zip/FileTree.h"
 
@@ -45,7 +50,7 @@ bool waitUntil(const std::function<bool()>& condition, int boundMs) {
   }
 }
 
-bool serverRuns() { return TUpdateUtils::findProcess(kServerName) != -1; }
+bool serverRuns() { return TUpdateUtils::findProcess(clientlayout::kServerName, screen::progress()) != -1; }
 
 bool serverAnswers() {
   try {
@@ -63,22 +68,23 @@ RestoreTarget findTarget(const std::string& clientFolder) {
   if (!running.empty()) {
     const RestoreTarget target{running, dataDirectoryOf(running), true};
     if (!clientFolder.empty() &&
-        zipio::comparablePath(target.dataDir) != zipio::comparablePath(clientFolder + "\\db\\data"))
+        zipio::comparablePath(target.dataDir) != zipio::comparablePath(clientFolder + clientlayout::kDataFolder))
       throw OvexError("The running database server serves \"" + target.dataDir + "\", not the data of \"" +
                       clientFolder + "\"; nothing was changed");
     return target;
   }
   if (clientFolder.empty())
-    throw OvexError(std::string("No database server (") + kServerName +
+    throw OvexError(std::string("No database server (") + clientlayout::kServerName +
                     ") runs: give the client folder whose db\\data is to be restored; nothing was changed");
-  const std::string serverPath = clientFolder + "\\db\\bin\\ovexsqld.exe";
+  const std::string serverPath = clientFolder + clientlayout::kServerProgram;
   if (!fileExists(serverPath))
-    throw OvexError("\"" + clientFolder + "\" is no client folder: it has no db\\bin\\ovexsqld.exe; nothing was changed");
+    throw OvexError("\"" + clientFolder + "\" is no client folder: it has no " + (clientlayout::kServerProgram + 1) +
+                    "; nothing was changed");
   return {serverPath, dataDirectoryOf(serverPath), false};
 }
 
 void endServer() {
-  TUpdateUtils::killProcess(kServerName);
+  TUpdateUtils::killProcess(clientlayout::kServerName, screen::progress());
   if (!waitUntil([] { return !serverRuns() && !serverAnswers(); }, kServerBoundMs))
     throw OvexError("The database server did not stop; nothing was restored");
 }
@@ -86,7 +92,7 @@ void endServer() {
 // Starts the server and waits until it takes logins; false when it does not
 // in time, or has ended (it takes a moment to appear under its name).
 bool startServer(const RestoreTarget& target) {
-  TUpdateUtils::startExeProcess(target.serverPath);
+  TUpdateUtils::startExeProcess(target.serverPath, screen::progress());
   const auto started = std::chrono::steady_clock::now();
   bool seen = false, ended = false;
   const bool answers = waitUntil(

@@ -2,10 +2,10 @@
 #include <exception>
 #include <string>
 
+#include "app/Screen.h"
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
-#include "platform/Platform.h"
-#include "util/Screen.h"
+#include "platform/SystemPaths.h"
 #include "util/TUpdateUtils.h"
 
 void bfBtnClick() {
@@ -23,7 +23,7 @@ void bfBtnClick() {
 
   try {
     TZNPBf::bf(platform::currentDirectory(), dataDir, screen::progress());
-    TUpdateUtils::startExeProcess(serverPath);
+    TUpdateUtils::startExeProcess(serverPath, screen::progress());
     screen::showMessage(form1::kBackupDone);
   } catch (const std::exception& error) {
     screen::showMessage(form1::kBackupFailed);

@@ -24,8 +24,8 @@ class Screen {
   virtual void setLabelText(const std::string& text) = 0;
   virtual void startTimer(int intervalMs) = 0;
   virtual void stopTimer() = 0;
-  // Where the commands report the progress of long work; the window shows
-  // none (its label alternates on the timer).
+  // Where the steps of long work are shown; the window shows none (its
+  // label alternates on the timer).
   virtual Progress& progress() { return noProgress(); }
 };
 
@@ -38,7 +38,9 @@ void showMessage(const std::string& text);
 void showError(const std::string& text);
 void note(const std::string& text);
 void processMessages();
-// The attached front end's progress, or one that goes nowhere.
+// What the commands hand down to long work: its steps go to the attached
+// front end's progress, its idling processes messages, its remarks are
+// notes and what it must tell is a message.
 Progress& progress();
 
 // The default error report's text: "." appended when the last character

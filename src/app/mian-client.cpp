@@ -1,21 +1,13 @@
 // Finding the running client, recording where it lives, and stopping it.
+#include "app/Screen.h"
 #include "app/mian.h"
+#include "base/ClientLayout.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
-namespace {
-
-const char kTaxpayerLocalised[] = "Parvia管理系统(纳税人端).exe";
-const char kTaxpayerPlain[] = "OvexZNP.exe";
-const char kInvoicing[] = "Parvia管理系统(开票端).exe";
-const char kOnlineUpdater[] = "LiveZNPUpdater.exe";
-
-}  // namespace
-
 std::string runningClientPath() {
-  std::int32_t pid = TUpdateUtils::findProcess(kTaxpayerPlain);
-  if (pid == -1) pid = TUpdateUtils::findProcess(kTaxpayerLocalised);
+  std::int32_t pid = TUpdateUtils::findProcess(clientlayout::kTaxpayerPlain, screen::progress());
+  if (pid == -1) pid = TUpdateUtils::findProcess(clientlayout::kTaxpayerLocalised, screen::progress());
   const std::string path = pid == -1 ? std::string() : TUpdateUtils::GetProcessPath(pid);
   // Not a full path: unreadable (empty, or "unknown" when only the file-name query failed).
   return paths::isAbsolute(path) ? path : std::string();
@@ -31,10 +23,11 @@ bool checkAndStopClient() {
   clientDir = paths::directoryPart(path);
   screen::showMessage(form1::kConfirmUpgrade);
 
-  const char* const names[] = {kTaxpayerLocalised, kTaxpayerPlain, kInvoicing, kOnlineUpdater};
+  const char* const names[] = {clientlayout::kTaxpayerLocalised, clientlayout::kTaxpayerPlain,
+                               clientlayout::kInvoicing, clientlayout::kOnlineUpdater};
   for (size_t i = 0; i < 4; ++i) {
     if (i > 0) screen::processMessages();
-    TUpdateUtils::killProcess(names[i]);
+    TUpdateUtils::killProcess(names[i], screen::progress());
   }
   return true;
 }

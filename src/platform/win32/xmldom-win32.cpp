@@ -11,11 +11,11 @@
 
 #include <vector>
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/Files.h"
 #include "platform/XmlDom.h"
-#include "platform/win32/Wide.h"
+#include "platform/win32/wide-win32.h"
 #include "platform/win32/xmldom-checks.h"
-#include "util/OvexError.h"
 
 namespace platform {
 namespace {

@@ -3,18 +3,19 @@
 
 #include "app/ClientConfig.h"
 #include "app/PackageFolder.h"
+#include "app/Screen.h"
 #include "app/mian.h"
 #include "backup/TZNPBf.h"
+#include "base/ClientLayout.h"
 #include "package/DatabaseSwap.h"
 #include "package/EntryPaths.h"
 #include "package/PackageCheck.h"
-#include "package/TZNPOp.h"
+#include "package/TupdateOp.h"
 #include "package/UpdateXML.h"
-#include "platform/Platform.h"
+#include "platform/SystemPaths.h"
 #include "platform/XmlDom.h"
 #include "util/DirectoryOps.h"
 #include "util/Paths.h"
-#include "util/Screen.h"
 #include "util/TUpdateUtils.h"
 
 namespace {
@@ -66,7 +67,7 @@ void TUpdateThread::Execute() {
   const std::string packageName = lastPackageFile(packageFolder);
   const std::string packagePath = packageName.empty() ? std::string() : packageFolder + packageName;
 
-  const std::string scratch = platform::currentDirectory() + "\\tmp";
+  const std::string scratch = clientlayout::scratchFolderIn(platform::currentDirectory());
   if (directoryExists(scratch)) deleteDirectoryTree(scratch);
   TUpdateUtils::unzip(packagePath, scratch);
   // A damaged package is named as such rather than by what it lacks; with
@@ -91,9 +92,9 @@ void TUpdateThread::Execute() {
   }
 
   refreshUpdaterCopy(packageFolder);
-  writeUpdateManagerIni(clientDir + "\\server\\conf\\updateManager.ini", packageName);
-  setCurrentVersion(clientDir + "\\server\\conf\\service.ini", manifest.updateInfo->version);
+  writeUpdateManagerIni(clientDir + clientlayout::kUpdateManagerIni, packageName);
+  setCurrentVersion(clientDir + clientlayout::kServiceIni, manifest.updateInfo->version);
   screen::showMessage(form1::kUpgradeDone);
-  TUpdateUtils::startExeProcess(clientExePath);
+  TUpdateUtils::startExeProcess(clientExePath, screen::progress());
   hideBusy();
 }

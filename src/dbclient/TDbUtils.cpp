@@ -1,5 +1,6 @@
 // The connection factory and the two single-value reads from the client database.
-#include "backup/TZNPBf.h"
+#include "dbclient/TDbUtils.h"
+
 #include "dbclient/TDbConnection.h"
 #include "dbclient/TDbQuery.h"
 

@@ -15,10 +15,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "base/OvexError.h"
+#include "platform/SystemPaths.h"
 #include "platform/XmlDom.h"
 #include "platform/posix/xmldom-source-line.h"
-#include "util/OvexError.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "util/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace {
 

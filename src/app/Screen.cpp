@@ -1,10 +1,26 @@
-#include "util/Screen.h"
+#include "app/Screen.h"
 
 #include <cstdio>
 
 namespace {
+
 Screen* g_front = nullptr;
-}
+
+class ScreenProgress : public Progress {
+ public:
+  void begin(const std::string& step, std::uint64_t total, Unit unit) override { steps().begin(step, total, unit); }
+  void advance(std::uint64_t done, const std::string& item) override { steps().advance(done, item); }
+  void end() override { steps().end(); }
+  bool showsAmounts() const override { return steps().showsAmounts(); }
+  void idle() override { screen::processMessages(); }
+  void note(const std::string& text) override { screen::note(text); }
+  void tell(const std::string& text) override { screen::showMessage(text); }
+
+ private:
+  static Progress& steps() { return g_front ? g_front->progress() : noProgress(); }
+};
+
+}  // namespace
 
 namespace screen {
 
@@ -41,7 +57,10 @@ void processMessages() {
   if (g_front) g_front->processMessages();
 }
 
-Progress& progress() { return g_front ? g_front->progress() : noProgress(); }
+Progress& progress() {
+  static ScreenProgress forCommands;
+  return forCommands;
+}
 
 std::string errorReportText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";

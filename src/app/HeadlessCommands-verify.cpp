@@ -1,8 +1,8 @@
 // UpdateOvexZNP --verify ARCHIVE: is a backup archive whole?
 #include "app/HeadlessCommands.h"
 #include "app/ScratchFolder.h"
+#include "app/Screen.h"
 #include "backup/BackupCheck.h"
-#include "util/Screen.h"
 
 void printBackupContents(const std::string& archive, const BackupContents& backup) {
   screen::showMessage("archive: " + archive + " (" + megabytes(backup.archiveBytes) + ")");
