@@ -125,7 +125,7 @@ window_end_to_end() {
   local status=0
   [[ -x $LINUX_BUILD/tests/fixtures/ovex-sandbox ]] || cmake --build "$LINUX_BUILD" -j"$JOBS" --target ovex-sandbox
   OVEX_TOOL_DRIVER=wine OVEX_WIN_BUILD=$BUILD bash tests/app/window/window_end_to_end.sh "$EXE" \
-    "$LINUX_BUILD/tests/fixtures/ovex-sandbox" tests/app/commands/make_test_package.py "$BUILD/window-end-to-end" ||
+    "$LINUX_BUILD/tests/fixtures/ovex-sandbox" scripts/make-package "$BUILD/window-end-to-end" ||
     status=$?
   ((status != 77)) || echo "the window test was skipped: its X tools are missing" >&2
   return "$status"

@@ -212,8 +212,7 @@ void makePackage(const Sandbox& box, const std::string& version) { makePackageIn
 
 void makePackageIn(const std::string& updateFolder, const std::string& version) {
   fs::remove_all(updateFolder);
-  const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/make_test_package.py";
-  const auto r = runCommand("python3 " + shellQuote(script) + " " + shellQuote(updateFolder) + " " + version);
+  const auto r = makeTestPackage(updateFolder, version);
   if (r.status != 0) throw std::runtime_error("package: " + r.output);
 }
 

@@ -34,7 +34,7 @@ class HeldByAnotherProcess {
                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
     std::string program;
-    platform::fullPath(OVEX_WIN_STANDIN, &program, nullptr);
+    platform::fullPath(testsupport::fixtureProgram("client-standin"), &program, nullptr);
     std::wstring commandLine = L"\"" + platform::widePath(program) + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;

@@ -38,12 +38,12 @@ std::vector<std::string> linesOfRun(std::vector<std::string> lines) {
   return out;
 }
 
-// options: further arguments of make_test_package.py, already quoted.
+// manifest: a file to use as update.xml; options: further arguments of the
+// package builder, already quoted.
 void makePackage(const Sandbox& box, const std::string& version, const std::string& manifest = "",
                  const std::string& options = "") {
-  const std::string script = std::string(OVEX_COMMAND_TEST_DIR) + "/make_test_package.py";
-  const auto r = runCommand("python3 " + shellQuote(script) + " " + shellQuote(box.work() + "/update") + " " +
-                            shellQuote(version) + (manifest.empty() ? "" : " " + shellQuote(manifest)) + " " + options);
+  const auto r = makeTestPackage(box.work() + "/update", version,
+                                 (manifest.empty() ? "" : "--manifest " + shellQuote(manifest) + " ") + options);
   ASSERT_EQ(r.status, 0) << r.output;
 }
 

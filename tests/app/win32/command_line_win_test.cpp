@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "TestSupport.h"
 #include "app/mian.h"
 #include "app/win32/Form1Window.h"
 #include "platform/Files.h"
@@ -31,7 +32,7 @@ class CommandLine : public ::testing::Test {
   // Starts the tool as Explorer does: its parent is a window program without
   // a console, and it gets no standard handles.
   bool startFromDesktop(const std::wstring& arguments) {
-    std::wstring standin = L"\"" + platform::widePath(OVEX_WIN_STANDIN) + L"\"";
+    std::wstring standin = L"\"" + platform::widePath(testsupport::fixtureProgram("client-standin")) + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (!CreateProcessW(nullptr, standin.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &parent_))
@@ -86,7 +87,7 @@ class CommandLine : public ::testing::Test {
 
  private:
   static std::wstring toolCommand(const std::wstring& arguments) {
-    return L"\"" + platform::widePath(OVEX_TOOL_EXE) + L"\" " + arguments;
+    return L"\"" + platform::widePath(testsupport::toolPath()) + L"\" " + arguments;
   }
 };
 

@@ -9,7 +9,8 @@
 # The boxes all carry the same caption. Which box is which follows from the
 # state on disk while each box is open, and the two busy boxes must show the
 # same picture (screenshots kept in OUTDIR).
-#   window_end_to_end.sh TOOL OVEX_SANDBOX MAKE_TEST_PACKAGE OUTDIR
+#   window_end_to_end.sh TOOL OVEX_SANDBOX MAKE_PACKAGE OUTDIR
+# (MAKE_PACKAGE: scripts/make-package)
 # TOOL is the Linux build's executable, or with OVEX_TOOL_DRIVER=wine the
 # Windows build's UpdateOvexZNP.exe, run under Wine in the Windows sandbox
 # (OVEX_WIN_BUILD and WINEPREFIX as the sandbox wants them). What differs
@@ -204,7 +205,7 @@ while IFS=$'\t' read -r name folder; do
   esac
 done <<<"$layout"
 [[ -n $W && -n $K && -n $backups ]] || fail "the sandbox did not say where it lives"
-python3 "$make_package" "$W/update" 3.0.1
+python3 "$make_package" test "$W/update" 3.0.1
 mkdir -p "$K/server/lib"
 printf old >"$K/server/lib/plain.txt"
 printf kept >"$K/server/lib/kept.txt"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "WinTestSupport.h"
+#include "TestSupport.h"
 #include "platform/CodePages.h"
 #include "platform/Digest.h"
 #include "platform/Files.h"
@@ -11,14 +11,7 @@
 #include "platform/XmlDom.h"
 #include "platform/win32/wide-win32.h"
 
-using namespace wintest;
-
-namespace {
-bool runningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-}  // namespace
+using namespace testsupport;
 
 TEST(WinFiles, HiddenSystemAndReadOnlyAreKept) {
   TempDir dir;

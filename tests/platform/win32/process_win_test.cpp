@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "WinTestSupport.h"
+#include "TestSupport.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
 #include "platform/SystemPaths.h"
 #include "platform/win32/wide-win32.h"
 #include "util/TUpdateUtils.h"
 
-using namespace wintest;
+using namespace testsupport;
 
 namespace {
 
@@ -84,7 +84,7 @@ namespace {
 class LockHolder {
  public:
   explicit LockHolder(const std::string& marker) {
-    std::wstring line = L"\"" + platform::widePath(platform::executableDirectory() + "\\win_lock_holder.exe") +
+    std::wstring line = L"\"" + platform::widePath(fixtureProgram("lock-holder")) +
                         L"\" \"" + platform::widePath(marker) + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
